@@ -1,0 +1,20 @@
+# cmake -DMODULE=<file> -DNM=<nm> -P exports_check.cmake
+# Passes when the module's defined dynamic symbols are exactly `main` and the
+# two decorated entry points.
+execute_process(COMMAND ${NM} -D --defined-only ${MODULE} OUTPUT_VARIABLE listing RESULT_VARIABLE status)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "nm failed on ${MODULE}")
+endif()
+string(REGEX MATCHALL "[^\n]+" lines "${listing}")
+set(names "")
+foreach(line ${lines})
+  string(REGEX REPLACE "^.* " "" name "${line}")
+  list(APPEND names ${name})
+endforeach()
+list(SORT names)
+set(expected _Z23library_user_function_fiPvS_S_S_S_S_S_S_ _Z30lbf_library_function_default_fiPvS_S_S_S_S_S_S_ main)
+list(SORT expected)
+if(NOT names STREQUAL expected)
+  message(FATAL_ERROR "${MODULE} exports [${names}], expected exactly [${expected}]")
+endif()
+message(STATUS "${MODULE}: exactly the three entry points")
