@@ -133,6 +133,20 @@ MOVARA_API void mvh_error_set(const std::string& message);
 
 MOVARA_API const std::vector<std::string>& mvh_journal_get_f();
 MOVARA_API void mvh_journal_clear();
+// Journal control, for long runs (benchmarks of 30,000 frames): the journal
+// keeps one byte per call and at most a limit of entries (4 Mi by default);
+// calls past the limit are counted as dropped. Per-function call counts are
+// kept whether or not the journal is enabled or full, and cleared with it.
+MOVARA_API void mvh_journal_enable(bool enabled);
+MOVARA_API bool mvh_journal_enabled_f();
+MOVARA_API void mvh_journal_limit_set(long long entries);
+MOVARA_API long long mvh_journal_dropped_count_get_f();
+// Calls of one of the 73 since the last mvh_journal_clear / mvh_reset.
+MOVARA_API long long mvh_journal_call_count_get_f(const std::string& function);
+// The names of the 73 functions, in the order of movara_api.h.
+MOVARA_API const std::vector<std::string>& mvh_function_names_get_f();
+// Whether a function is one of the fallible calls listed below.
+MOVARA_API bool mvh_function_fallible_f(const std::string& function);
 
 // ----------------------------------------------------------------------------
 // Fault injection. A fallible call is one of: fm_file_create_e, fm_file_open_f,
@@ -162,6 +176,9 @@ MOVARA_API void mvh_fault_clear();
 MOVARA_API long mvh_fault_fallible_call_count_get_f();
 // Whether an armed fault has fired since it was armed.
 MOVARA_API bool mvh_fault_fired_f();
+// Faults fired since the last mvh_fault_clear / mvh_reset, and faults still armed.
+MOVARA_API long mvh_fault_fired_count_get_f();
+MOVARA_API long mvh_fault_armed_count_get_f();
 
 // ----------------------------------------------------------------------------
 // What is held: counters that tests assert to be back to zero.
@@ -176,6 +193,15 @@ MOVARA_API long mvh_skeleton_count_get_f();               // every live skeleton
 // Skeletons that nobody holds: not used by a figure and not in the library;
 // each of these is still its creator's to dispose of.
 MOVARA_API long mvh_skeleton_loose_count_get_f();
+// Live part objects, and those attached to no joint (freed by mvh_reset).
+MOVARA_API long mvh_part_object_count_get_f();
+MOVARA_API long mvh_part_object_loose_count_get_f();
+// Handles that were not live where one was wanted, and disposals of
+// skeletons that are not the caller's (used by a figure or in the library).
+MOVARA_API long mvh_handle_misuse_count_get_f();
+// A ceiling on the bytes of live memory blocks (0: none); mm_pointer_create
+// fails like a real shortage above it. mvh_reset removes it.
+MOVARA_API void mvh_memory_limit_set(long long bytes);
 
 // ----------------------------------------------------------------------------
 // The status window.
@@ -241,6 +267,9 @@ MOVARA_API void mvh_filter_data_list_dispose(DT_DATA_HEADER_TYPE** list);
 MOVARA_API void mvh_export_options_set(DT_DATA_HEADER_TYPE** list, long start_frame,
                                        long end_frame);
 MOVARA_API long mvh_filter_data_record_count_get_f(DT_DATA_HEADER_TYPE** list);
+// The export-options record that efo_ reads: tag 'EXOP', index 0, payload two
+// Movara longs, start frame then end frame.
+constexpr MOVARA_LONG_TYPE MVH_EXPORT_OPTIONS_TAG = fourcc_f("EXOP");
 
 // ----------------------------------------------------------------------------
 // Building and reading the animation model (what Movara's user does).
@@ -264,6 +293,9 @@ MOVARA_API void mvh_skeleton_library_add(void* skeleton);
 // The stock male's skeleton as a stand-alone object, not in any figure or the
 // library; the caller disposes of it.
 MOVARA_API void* mvh_stock_male_skeleton_create_f();
+MOVARA_API bool mvh_skeleton_in_library_f(void* skeleton);
+// Figures that use the skeleton.
+MOVARA_API long mvh_skeleton_figure_user_count_get_f(void* skeleton);
 
 // Sets a figure's base value of a channel (what frame -1 reads).
 MOVARA_API void mvh_figure_base_value_set(void* figure, long channel, float value);
@@ -282,11 +314,17 @@ MOVARA_API std::vector<MVH_ORIENTATION_KEY_TYPE> mvh_figure_orientation_keys_get
                                                                                    short joint);
 // Channels of a figure that hold at least one key, ascending.
 MOVARA_API std::vector<long> mvh_figure_keyed_channels_get_f(void* figure);
+// Keys of every track of a figure.
+MOVARA_API long mvh_figure_key_count_get_f(void* figure);
 
 // The animations that are live, in creation order.
 MOVARA_API std::vector<void*> mvh_animations_get_f();
 // Whether a handle is a live animation / figure / skeleton of this Movara.
 MOVARA_API bool mvh_animation_live_f(void* animation);
+MOVARA_API bool mvh_figure_live_f(void* figure);
+MOVARA_API bool mvh_skeleton_live_f(void* skeleton);
+// The order code of the last qt_angles_to_quat call (0 before any).
+MOVARA_API short mvh_angle_order_last_get_f();
 
 // ----------------------------------------------------------------------------
 // Plug-ins: loading a shared library and finding its three entry points.
