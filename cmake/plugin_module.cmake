@@ -28,7 +28,10 @@ function(plugin_module_add name)
 
   add_library(${name} MODULE ${PLUGIN_SOURCES} ${version_source} ${PLUGIN_RESOURCES})
   project_warnings_apply(${name})
-  target_link_libraries(${name} PRIVATE plugin_frame seqformat movara_api movara_host)
+  # The frame's objects go in whole: nothing in a plug-in refers to `main` or
+  # lbf_library_function_default_f, which only Movara calls.
+  target_link_libraries(${name} PRIVATE $<LINK_LIBRARY:WHOLE_ARCHIVE,plugin_frame> seqformat
+                                        movara_api movara_host)
   set_target_properties(${name} PROPERTIES PREFIX "" LIBRARY_OUTPUT_DIRECTORY ${PLUGIN_OUTPUT_DIRECTORY}
                                            RUNTIME_OUTPUT_DIRECTORY ${PLUGIN_OUTPUT_DIRECTORY})
   if(WIN32)

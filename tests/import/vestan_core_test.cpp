@@ -71,7 +71,8 @@ TEST_F(VESTAN_CORE_TEST, freg_with_an_empty_extension_makes_no_extension_call) {
 
 TEST_F(VESTAN_CORE_TEST, answers_to_1_2_and_4_are_widened_without_sign) {
   TEST_FILTER_TYPE* filter = new TEST_FILTER_TYPE();
-  for (unsigned char answer : {0, 1, 255}) {
+  const unsigned char answers[] = {0, 1, 255};
+  for (unsigned char answer : answers) {
     SCOPED_TRACE(static_cast<int>(answer));
     filter->answer = answer;
     for (MOVARA_LONG_TYPE selector : {MSG_REQUEST_1, MSG_REQUEST_2, MSG_REQUEST_4}) {

@@ -159,7 +159,8 @@ TEST_F(VESTAN_TEST, both_magics_import_alike_and_others_are_not_seq) {
     mvh_reset();
     SEQ_BYTES_TYPE bytes;
     bytes.u32(check.magic);
-    const std::vector<std::uint8_t>& rest = seq_stock_male_file_get_f().bytes_get_f();
+    const SEQ_BYTES_TYPE whole = seq_stock_male_file_get_f();
+    const std::vector<std::uint8_t>& rest = whole.bytes_get_f();
     bytes.raw(std::vector<std::uint8_t>(rest.begin() + 4, rest.end()));
     void* animation = marker_get_f();
     EXPECT_EQ(import_bytes_f(bytes, &animation), check.answer);
