@@ -241,22 +241,24 @@ TEST_F(VESTAN_TEST, frame_count_0_hands_back_no_animation_and_answers_0) {
 }
 
 TEST_F(VESTAN_TEST, a_file_cut_inside_a_joint_section_fails_and_closes_everything) {
-  const SEQ_BYTES_TYPE whole = seq_stock_male_file_get_f();
-  // Cut inside the first key record of the first joint section.
-  const std::size_t cut = seq_header_get_f(10, 4, "male", "hip").size_get_f() + 5 + 8 + 7;
-  for (const std::string& skeleton : {std::string("male"), std::string("robot")}) {
-    SCOPED_TRACE(skeleton);
-    mvh_reset();
-    SEQ_BYTES_TYPE bytes = seq_header_get_f(10, 4, skeleton, "hip");
-    const std::vector<std::uint8_t>& rest = whole.bytes_get_f();
-    bytes.raw(std::vector<std::uint8_t>(rest.begin() + static_cast<std::ptrdiff_t>(bytes.size_get_f()),
-                                        rest.begin() + static_cast<std::ptrdiff_t>(cut)));
-    void* animation = marker_get_f();
-    EXPECT_EQ(import_bytes_f(bytes, &animation), 4);
-    EXPECT_NE(mvh_error_message_get_f(), "");
-    EXPECT_EQ(animation, marker_get_f());
-    EXPECT_EQ(mvh_status_get_f().open_count, 1);
-    resources_released_expect(0);
+  SEQ_BYTES_TYPE sections;
+  sections.text("hip").track_quaternion({quaternion_key_get_f(1, 1, 0, 0, 0),
+                                         quaternion_key_get_f(3, 0, 1, 0, 0)});
+  sections.text("abdomen").track_quaternion({});
+  // Cut inside the first key record, and inside the second section's name.
+  for (std::size_t cut : {std::size_t{5 + 8 + 7}, std::size_t{5 + 8 + 40 + 4}}) {
+    for (const std::string& skeleton : {std::string("male"), std::string("robot")}) {
+      SCOPED_TRACE(skeleton + ", sections cut after " + std::to_string(cut) + " bytes");
+      mvh_reset();
+      SEQ_BYTES_TYPE bytes = seq_header_get_f(10, 2, skeleton, "hip");
+      bytes.raw(sections.prefix_get_f(cut).bytes_get_f());
+      void* animation = marker_get_f();
+      EXPECT_EQ(import_bytes_f(bytes, &animation), 4);
+      EXPECT_NE(mvh_error_message_get_f(), "");
+      EXPECT_EQ(animation, marker_get_f());
+      EXPECT_EQ(mvh_status_get_f().open_count, 1);
+      resources_released_expect(0);
+    }
   }
 }
 
