@@ -48,7 +48,8 @@ class FRAME_TEST : public ::testing::Test {
     return plugin.library_function_default(selector, argument_1, argument_2, nullptr, nullptr,
                                            nullptr, nullptr, nullptr, nullptr);
   }
-  MOVARA_LONG_TYPE request_count_f() { return mvh_plugin_request_f(plugin, 7777) - 1; }
+  // The probe's count of requests, less the one that asks for it.
+  long request_count_f() { return mvh_plugin_request_f(plugin, 7777) - 1; }
 
   MVH_PLUGIN_TYPE plugin;
 };
@@ -99,7 +100,7 @@ TEST_F(FRAME_TEST, selectors_nobody_handles_are_answered_5) {
 }
 
 TEST_F(FRAME_TEST, main_hands_every_request_to_the_user_function_first) {
-  const MOVARA_LONG_TYPE before = request_count_f();
+  const long before = request_count_f();
   mvh_plugin_request_f(plugin, MSG_LIBR);
   mvh_plugin_request_f(plugin, 3);
   mvh_plugin_request_f(plugin, MSG_CBIN);
@@ -107,7 +108,7 @@ TEST_F(FRAME_TEST, main_hands_every_request_to_the_user_function_first) {
 }
 
 TEST_F(FRAME_TEST, default_handler_never_calls_the_user_function_and_ignores_filter_messages) {
-  const MOVARA_LONG_TYPE before = request_count_f();
+  const long before = request_count_f();
   for (MOVARA_LONG_TYPE selector : {MSG_IMPA, MSG_FORMAT_CHECK, MSG_FREG, 1, 2, 6}) {
     SCOPED_TRACE(selector);
     EXPECT_EQ(default_request_f(selector, callback_argument_f()), 5);

@@ -118,6 +118,8 @@ struct STRING_CASE_TYPE {
   MOVARA_LONG_TYPE position;  // where the file stands afterwards
 };
 
+void PrintTo(const STRING_CASE_TYPE& string_case, std::ostream* out) { *out << string_case.what; }
+
 class SEQ_STRING_READ_TEST : public SEQ_FORMAT_TEST,
                              public ::testing::WithParamInterface<STRING_CASE_TYPE> {};
 
@@ -166,8 +168,8 @@ INSTANTIATE_TEST_SUITE_P(
                          SEQ_STRING_MALFORMED, "mal", 6},
         STRING_CASE_TYPE{"NUL inside, not at the end", {0x00, 0x04, 'a', 0x00, 'b', 'c'}, 1024,
                          SEQ_STRING_MALFORMED, "a", 6}),
-    [](const ::testing::TestParamInfo<STRING_CASE_TYPE>& info) {
-      std::string name = info.param.what;
+    [](const ::testing::TestParamInfo<STRING_CASE_TYPE>& case_info) {
+      std::string name = case_info.param.what;
       for (char& c : name) {
         if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
       }
