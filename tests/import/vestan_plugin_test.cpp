@@ -279,6 +279,24 @@ TEST_F(VESTAN_TEST, an_error_in_the_root_tracks_fails_and_disposes_of_the_animat
   resources_released_expect(0);
 }
 
+TEST_F(VESTAN_TEST, a_reader_that_gives_up_without_error_hands_back_no_animation) {
+  // Failures that Movara reports by their failure value only: the reader
+  // disposes of what it made, so Movara gets -1 and nothing is left alive.
+  for (const char* function : {"anm_animation_create_f", "skl_skeleton_skel_create_f",
+                               "skl_skeleton_skel_completed_f", "anm_animation_figure_add_f"}) {
+    SCOPED_TRACE(function);
+    mvh_reset();
+    const std::string path = fixture_write_f("robot.seq", seq_robot_file_get_f());
+    mvh_fault_call_fail(function, 1, MVH_FAULT_SILENT);
+    void* animation = marker_get_f();
+    EXPECT_EQ(import_f(path, &animation), 0);
+    EXPECT_TRUE(mvh_fault_fired_f());
+    EXPECT_EQ(animation, animation_none_get_f());
+    EXPECT_EQ(mvh_skeleton_count_get_f(), 0);
+    resources_released_expect(0);
+  }
+}
+
 // ---------------------------------------------------------------------------
 // The three skeletons.
 
