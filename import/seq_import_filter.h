@@ -24,8 +24,8 @@ class SEQ_IMPORT_FILTER_TYPE : public IMPORT_FILTER_TYPE {
   //                is Movara's from now on (it is -1 when the reader gave up
   //                on the file without an error, e.g. a frame count of 0);
   //                with a null argument 3 it was disposed of instead;
-  //             2  not a SEQ file (magic missing or wrong); error state clear
-  //                unless it was set before, nothing stored;
+  //             2  not a SEQ file (magic missing or wrong); Movara's error
+  //                state is clear, nothing stored, no status window opened;
   //             4  failed; Movara's error state is set and left set, nothing
   //                stored, the new animation (if any) disposed of.
   //   any other selector goes to IMPORT_FILTER_TYPE unchanged.
