@@ -345,8 +345,10 @@ class CLI_JSON_READER_TYPE {
   std::string* error_;
 };
 
+using ordered_json = nlohmann::ordered_json;
+
 // The shortest decimal that reads back as the same float, as a JSON number.
-json cli_float_json_get_f(float value) {
+ordered_json cli_float_json_get_f(float value) {
   char text[64];
   const auto written = std::to_chars(text, text + sizeof(text), value);
   double wide = static_cast<double>(value);
@@ -357,10 +359,10 @@ json cli_float_json_get_f(float value) {
       wide = parsed;
     }
   }
-  return json(wide);
+  return ordered_json(wide);
 }
 
-void cli_json_text_append(const json& value, int depth, std::string* text) {
+void cli_json_text_append(const ordered_json& value, int depth, std::string* text) {
   const std::string indent(static_cast<std::size_t>(depth) * 2, ' ');
   const std::string inner(static_cast<std::size_t>(depth + 1) * 2, ' ');
   if (value.is_object()) {
@@ -375,7 +377,7 @@ void cli_json_text_append(const json& value, int depth, std::string* text) {
         *text += ",\n";
       }
       first = false;
-      *text += inner + json(member.key()).dump() + ": ";
+      *text += inner + ordered_json(member.key()).dump() + ": ";
       cli_json_text_append(member.value(), depth + 1, text);
     }
     *text += "\n" + indent + "}";
@@ -383,12 +385,12 @@ void cli_json_text_append(const json& value, int depth, std::string* text) {
   }
   if (value.is_array()) {
     bool flat = true;
-    for (const json& element : value) {
+    for (const ordered_json& element : value) {
       flat = flat && element.is_primitive();
     }
     if (flat) {
       // dump(-1) writes [1,2,3]; a space after each comma outside strings reads better.
-      const std::string compact = value.dump(-1, ' ', false, json::error_handler_t::replace);
+      const std::string compact = value.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
       std::string spaced;
       bool in_string = false;
       bool escaped = false;
@@ -422,7 +424,7 @@ void cli_json_text_append(const json& value, int depth, std::string* text) {
     *text += "\n" + indent + "]";
     return;
   }
-  *text += value.dump(-1, ' ', false, json::error_handler_t::replace);
+  *text += value.dump(-1, ' ', false, ordered_json::error_handler_t::replace);
 }
 
 }  // namespace
@@ -433,14 +435,14 @@ bool cli_animation_json_parse_f(const json& document, CLI_ANIMATION_TYPE* animat
   return reader.animation_read_f(document, animation);
 }
 
-json cli_animation_json_get_f(const CLI_ANIMATION_TYPE& animation) {
-  json document = json::object();
+ordered_json cli_animation_json_get_f(const CLI_ANIMATION_TYPE& animation) {
+  ordered_json document = ordered_json::object();
   document["format_version"] = CLI_JSON_FORMAT_VERSION;
   document["frame_rate"] = cli_float_json_get_f(static_cast<float>(animation.frame_rate));
-  json figures = json::array();
+  ordered_json figures = ordered_json::array();
   for (const CLI_FIGURE_TYPE& figure : animation.figures) {
-    json figure_value = json::object();
-    json skeleton = json::object();
+    ordered_json figure_value = ordered_json::object();
+    ordered_json skeleton = ordered_json::object();
     if (figure.skeleton.stock) {
       skeleton["stock"] = true;
     } else {
@@ -456,9 +458,9 @@ json cli_animation_json_get_f(const CLI_ANIMATION_TYPE& animation) {
           skeleton["model_creator"] = code;
         }
       }
-      json joints = json::array();
+      ordered_json joints = ordered_json::array();
       for (const CLI_JOINT_TYPE& joint : figure.skeleton.joints) {
-        json joint_value = json::object();
+        ordered_json joint_value = ordered_json::object();
         joint_value["name"] = joint.name;
         if (!joint.internal_name.empty() && joint.internal_name != joint.name) {
           joint_value["internal_name"] = joint.internal_name;
@@ -469,11 +471,11 @@ json cli_animation_json_get_f(const CLI_ANIMATION_TYPE& animation) {
     }
     figure_value["skeleton"] = skeleton;
     figure_value["pinned_to_floor"] = figure.pinned;
-    json orientation_keys = json::object();
+    ordered_json orientation_keys = ordered_json::object();
     for (const CLI_ORIENTATION_TRACK_TYPE& track : figure.orientation_tracks) {
-      json keys = json::array();
+      ordered_json keys = ordered_json::array();
       for (const MVH_ORIENTATION_KEY_TYPE& key : track.keys) {
-        keys.push_back(json::array({key.frame, cli_float_json_get_f(key.q.w), cli_float_json_get_f(key.q.x),
+        keys.push_back(ordered_json::array({key.frame, cli_float_json_get_f(key.q.w), cli_float_json_get_f(key.q.x),
                                     cli_float_json_get_f(key.q.y), cli_float_json_get_f(key.q.z)}));
       }
       // With two joints of one name only the first one's keys can be told apart.
@@ -482,11 +484,11 @@ json cli_animation_json_get_f(const CLI_ANIMATION_TYPE& animation) {
       }
     }
     figure_value["orientation_keys"] = orientation_keys;
-    json channel_keys = json::object();
+    ordered_json channel_keys = ordered_json::object();
     for (const CLI_CHANNEL_TRACK_TYPE& track : figure.channel_tracks) {
-      json keys = json::array();
+      ordered_json keys = ordered_json::array();
       for (const MVH_VALUE_KEY_TYPE& key : track.keys) {
-        keys.push_back(json::array({key.frame, cli_float_json_get_f(key.value)}));
+        keys.push_back(ordered_json::array({key.frame, cli_float_json_get_f(key.value)}));
       }
       channel_keys[std::to_string(track.channel)] = keys;
     }
@@ -497,7 +499,7 @@ json cli_animation_json_get_f(const CLI_ANIMATION_TYPE& animation) {
   return document;
 }
 
-std::string cli_json_text_get_f(const json& document) {
+std::string cli_json_text_get_f(const ordered_json& document) {
   std::string text;
   cli_json_text_append(document, 0, &text);
   text += '\n';

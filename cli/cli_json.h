@@ -16,9 +16,10 @@ constexpr int CLI_JSON_FORMAT_VERSION = 1;
 // ("figures[0].orientation_keys.Hip[2]: ..."), when it is not a valid animation.
 bool cli_animation_json_parse_f(const nlohmann::json& document, CLI_ANIMATION_TYPE* animation,
                                 std::string* error);
-nlohmann::json cli_animation_json_get_f(const CLI_ANIMATION_TYPE& animation);
+// The document of an animation, its members in a fixed, readable order.
+nlohmann::ordered_json cli_animation_json_get_f(const CLI_ANIMATION_TYPE& animation);
 // The document as text: two-space indentation, one key record per line.
-std::string cli_json_text_get_f(const nlohmann::json& document);
+std::string cli_json_text_get_f(const nlohmann::ordered_json& document);
 
 // Files. Reading fails with a message that says what is wrong and where.
 // Writing goes through a scratch file beside the target, renamed over it

@@ -52,6 +52,10 @@ int main(int argc, char** argv) {
       ->default_str("plugins/ beside the program");
   app.add_flag("-v,--verbose", options.verbose, "Print every request sent to a plug-in and its answer");
 
+  std::string fault;
+  app.add_option("--fault", fault, "FUNCTION:N makes the N-th call of a Movara function fail (for tests)")
+      ->group("");
+
   std::string demo_folder;
   CLI::App* demo = app.add_subcommand(
       "demo", "Export a built-in two-figure animation through Orlune and import the files back through Vestan");
@@ -91,7 +95,30 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& version) {
     return app.exit(version);
   } catch (const CLI::ParseError& error) {
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (!first.empty() && first[0] != '-' && first != "demo" && first != "import" && first != "export" &&
+        first != "inspect") {
+      std::fprintf(stderr, "error: unknown verb '%s' (verbs: demo, import, export, inspect; see movara --help)\n",
+                   argv[1]);
+      return CLI_EXIT_USAGE;
+    }
     return cli_usage_error_print_f(app, error);
+  }
+  if (!fault.empty()) {
+    const std::size_t colon = fault.rfind(':');
+    long call = 0;
+    try {
+      call = colon == std::string::npos ? 0 : std::stol(fault.substr(colon + 1));
+    } catch (const std::exception&) {
+      call = 0;
+    }
+    if (call <= 0) {
+      std::fprintf(stderr, "error: --fault %s: expected FUNCTION:N with N from 1 (see movara --help)\n",
+                   fault.c_str());
+      return CLI_EXIT_USAGE;
+    }
+    options.fault_function = fault.substr(0, colon);
+    options.fault_call = call;
   }
   range.start_given = start_option->count() > 0;
   range.end_given = end_option->count() > 0;

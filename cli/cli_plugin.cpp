@@ -54,6 +54,18 @@ std::string cli_text_replace_get_f(std::string text, const std::string& from, co
   return text;
 }
 
+// One line for a failure that Movara reported about the file at `path`.
+// Movara's messages name the file by its bare name: "file walk.seq ended
+// after 14 of 20 bytes" becomes "walk.seq: file ended after 14 of 20 bytes".
+std::string cli_movara_error_line_get_f(const std::string& path, const std::string& message) {
+  const std::string name = fs::path(path).filename().string();
+  const std::string named_file = "file " + name + " ";
+  if (!name.empty() && message.rfind(named_file, 0) == 0) {
+    return path + ": file " + message.substr(named_file.size());
+  }
+  return path + ": " + message;
+}
+
 bool cli_identifier_make_f(FM_FILE_IDENTIFIER_TYPE* identifier, const std::string& path,
                            std::string* error) {
   std::memset(identifier, 0, sizeof(*identifier));
@@ -206,7 +218,7 @@ bool cli_seq_import_f(CLI_PLUGIN_SESSION_TYPE* vestan, const std::string& path, 
   } else if (answer == ANSWER_NOT_OF_FORMAT) {
     *error = path + " is not a SEQ file" + cli_not_seq_reason_get_f(path);
   } else if (answer == ANSWER_FAILED || em_error_occurred_f() != 0) {
-    *error = path + ": " + cli_movara_error_take_f("the import failed");
+    *error = cli_movara_error_line_get_f(path, cli_movara_error_take_f("the import failed"));
   } else {
     *error = path + ": the SEQ import answered " + std::to_string(answer);
   }

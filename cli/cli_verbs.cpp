@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <limits>
 #include <sstream>
@@ -58,6 +59,12 @@ void cli_error_print(const std::string& line) {
   std::fflush(stdout);
   std::fprintf(stderr, "error: %s\n", line.c_str());
   std::fflush(stderr);
+}
+
+void cli_fault_arm(const CLI_OPTIONS_TYPE& options) {
+  if (!options.fault_function.empty() && options.fault_call > 0) {
+    mvh_fault_call_fail(options.fault_function, options.fault_call);
+  }
 }
 
 std::string cli_skeleton_origin_get_f(void* skeleton, long skeletons_before, long skeletons_after) {
@@ -137,8 +144,11 @@ void cli_import_summary_print(const std::string& path, void* animation, const st
     } else {
       std::printf("  frames      %ld..%ld\n", first, last);
     }
+    const std::string unkeyed_text =
+        unkeyed == 0 ? std::string()
+                     : ", " + std::to_string(unkeyed) + (unkeyed == 1 ? " joint" : " joints") + " without keys";
     std::printf("  keys        %zu in %zu tracks%s\n", key_total, tracks.size(),
-                unkeyed > 0 ? (", " + std::to_string(unkeyed) + " joints without keys").c_str() : "");
+                unkeyed_text.c_str());
     for (const CLI_TRACK_SUMMARY_TYPE& track : tracks) {
       std::printf("    %-34s %5zu keys  frames %ld..%ld\n", track.title.c_str(), track.key_count,
                   track.first_frame, track.last_frame);
@@ -231,8 +241,10 @@ int cli_import_run_f(const CLI_OPTIONS_TYPE& options, const std::string& path, c
   }
   const long skeletons_before = mvh_skeleton_count_get_f();
   void* animation = nullptr;
+  cli_fault_arm(options);
   const bool imported = cli_seq_import_f(&vestan, path, &animation, &error);
   const long skeletons_after = mvh_skeleton_count_get_f();
+  mvh_fault_clear();
   cli_plugin_session_close(&vestan);
   if (!imported) {
     cli_error_print(error);
@@ -275,6 +287,24 @@ int cli_export_run_f(const CLI_OPTIONS_TYPE& options, const std::string& json_pa
     cli_error_print(json_path + ": the animation has no figures, so there is nothing to export");
     return CLI_EXIT_FAILURE;
   }
+  for (std::size_t index = 0; index < description.figures.size(); ++index) {
+    const CLI_SKELETON_TYPE& skeleton = description.figures[index].skeleton;
+    if (skeleton.stock) {
+      continue;
+    }
+    // The file names a skeleton by its model file, "male" without one, and
+    // an import takes "male" for Movara's stock male figure.
+    const std::string stored_name = skeleton.model_file.empty()
+                                        ? std::string("male")
+                                        : std::filesystem::path(skeleton.model_file).stem().string();
+    if (stored_name == "male") {
+      std::fprintf(stderr,
+                   "warning: %s: figure %zu: skeleton \"%s\" %s, so its SEQ file names the skeleton "
+                   "\"male\" and an import takes Movara's stock male figure for it\n",
+                   json_path.c_str(), index, skeleton.name.c_str(),
+                   skeleton.model_file.empty() ? "has no model_file" : "has a model file named male");
+    }
+  }
   const long last_key = std::max(0L, cli_animation_last_key_frame_get_f(description));
   const long start_frame = range.start_given ? range.start_frame : 0;
   const long end_frame = range.end_given ? range.end_frame : std::max(last_key, start_frame);
@@ -295,7 +325,9 @@ int cli_export_run_f(const CLI_OPTIONS_TYPE& options, const std::string& json_pa
     return CLI_EXIT_FAILURE;
   }
   std::vector<std::string> written;
+  cli_fault_arm(options);
   const bool exported = cli_seq_export_f(&orlune, animation, seq_path, start_frame, end_frame, &written, &error);
+  mvh_fault_clear();
   cli_plugin_session_close(&orlune);
   anm_animation_dispose(animation);
   if (!exported) {

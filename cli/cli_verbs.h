@@ -17,6 +17,10 @@ constexpr int CLI_EXIT_USAGE = 2;    // the command line is wrong
 struct CLI_OPTIONS_TYPE {
   std::string plugin_folder;  // where vestan and orlune are loaded from
   bool verbose = false;       // print every plug-in request
+  // A testing aid: make the n-th call of a Movara function fail during the
+  // import or export itself (--fault FUNCTION:N).
+  std::string fault_function;
+  long fault_call = 0;
 };
 
 struct CLI_RANGE_OPTIONS_TYPE {
@@ -33,6 +37,8 @@ int cli_inspect_run_f(const std::string& path);
 int cli_demo_run_f(const CLI_OPTIONS_TYPE& options, const std::string& folder);
 
 // Shared by the verbs.
+// Arms the fault of --fault, if one was asked for.
+void cli_fault_arm(const CLI_OPTIONS_TYPE& options);
 void cli_error_print(const std::string& line);
 // "stock", "built" or "found": where an imported figure's skeleton came from,
 // told by Movara's count of skeletons before and after the import.
