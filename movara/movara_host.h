@@ -17,43 +17,82 @@
 //   it cannot allocate; fm_file_read_f when it cannot deliver every byte asked
 //   for; fm_file_open_f, fm_file_create_e, fm_file_write_f,
 //   fm_file_position_set_e on failure; every function that fails through fault
-//   injection; setting a key at a negative frame. The first message stays until
-//   em_error_reset (later errors do not overwrite it).
+//   injection; setting a key at a negative frame; a handle that is not live
+//   where an animation, figure, skeleton, part object, file or filter-data
+//   list is wanted ("fig_figure_get_skel: 0x1234 is not a figure"; also
+//   counted in mvh_handle_misuse_count_get_f). The first message stays until
+//   em_error_reset (later errors do not overwrite it). Messages name the file
+//   by the identifier's name: "file walk.seq ended after 14 of 20 bytes",
+//   "cannot open walk.seq: No such file or directory", "cannot create ...".
+//   Results of the `_e` functions: 0 done, -1 failed.
 //
 // Files. An FM_FILE_IDENTIFIER_TYPE is name + folder (empty folder: current
-//   directory). fm_file_create_e creates or truncates the file. fm_file_open_f
-//   mode 1 reads, mode 0 writes (an existing file, truncated); handles are
-//   small positive numbers, FM_FILE_NONE (0) on failure. fm_file_read_f
-//   answers the bytes delivered. fm_file_position_set_e origin 0 absolute,
-//   1 relative; a position before 0 is an error. Type and creator codes set by
-//   fm_file_type_and_creator_set_e are recorded per path (mvh_file_type_get_f).
-//   fm_file_close on an unknown handle does nothing.
+//   directory). fm_file_create_e creates or truncates the file (and leaves it
+//   closed). fm_file_open_f mode 1 reads, mode 0 writes (an existing file,
+//   truncated; a missing one is an error); any other mode is an error; handles
+//   are the smallest free positive numbers, FM_FILE_NONE (0) on failure.
+//   fm_file_read_f answers the bytes delivered and, when fewer than asked,
+//   sets the error; fm_file_write_f answers the bytes written. Reading a file
+//   opened for writing, writing one opened for reading, a negative count and
+//   an unknown handle are errors. fm_file_position_set_e origin 0 absolute,
+//   1 relative; a position before 0 (or past 2 GiB) is an error and leaves the
+//   position; past the end is allowed (a read there is short).
+//   fm_file_position_get_f answers -1 (error set) for an unknown handle. Type
+//   and creator codes set by fm_file_type_and_creator_set_e are recorded per
+//   path (mvh_file_type_get_f); the file must exist. fm_file_close on an
+//   unknown handle does nothing.
+//
+// Identifiers and names. fmi_file_identifier_name_get_f copies the name,
+//   bounded by size; it answers 0 when the name was cut. _name_set_f answers 0,
+//   or -1 (identifier unchanged, no error) when the name does not fit in 255
+//   characters. _copy_e copies the whole record. fme_: the extension is the
+//   text after the last point ("a.b.seq" -> "seq"); without a point the whole
+//   name is the base, the extension is "" and fme_file_extension_get_f answers
+//   0 (it writes at most 255 characters). fp_file_path_file_name_get answers
+//   the text after the last '/' or '\\' of the path; "" for a null path.
 //
 // Formats. ffr_file_format_add_f registers a format id with a name;
 //   ffr_file_format_extension_set_f gives it an extension; ffr_file_format_get_f
 //   classes an identifier by its extension (case-insensitive), 0 when no
-//   registered format has it. ffr_file_format_name_get_f copies the format's
-//   name (empty for an unknown id). Registrations from
+//   registered format has it (no extension, an empty one, or an unknown one:
+//   0). Adding a known id renames it; setting the extension of an unknown id
+//   answers 0; a leading point of an extension is dropped.
+//   ffr_file_format_name_get_f copies the format's name (empty, answer 0, for
+//   an unknown id). Nothing is registered after mvh_reset. Registrations from
 //   flt_filter_format_register_external_e are kept as records
 //   (mvh_filter_registrations_get_f).
 //
 // Filter-data lists. Lists are made by mvh_filter_data_list_create_f. Records
 //   are found by (tag, index); fdt_filter_data_add_f zero-fills `size` payload
 //   bytes and answers the existing record when one with that tag and index is
-//   already there. efo_ reads the export range from the list's export-options
-//   record (mvh_export_options_set); without one, the range is 0..0.
+//   already there (whatever size is asked); a negative size is an error.
+//   The payload follows the 16-byte header and is aligned like malloc's.
+//   fdt_filter_data_get_f answers null, without an error, when there is no
+//   such record. The list's own header has tag 0 and `size` = record count.
+//   efo_ reads the export range from the list's export-options record
+//   (MVH_EXPORT_OPTIONS_TAG, written by mvh_export_options_set); without one,
+//   the range is 0..0.
 //
 // Strings. st_str_copy_f copies at most size-1 characters and always NUL-
 //   terminates. st_nprintf_f is bounded vsnprintf with `%ld`, `%li`, `%lu`,
-//   `%lx` reading a 32-bit Movara long.
+//   `%lx`, `%lX`, `%lo` reading a 32-bit Movara long: the format is rewritten
+//   to the int forms before the C library sees it (flags, width, precision,
+//   `*` and `%%` are kept; `%lld` stays a long long); the result is cut to
+//   size - 1 characters and NUL-terminated; size <= 0 writes nothing.
+//   st_str_equal_f compares exactly (case matters); st_str_length_get_f
+//   answers at most 32767.
 //
 // Animations. anm_animation_create_f answers (void*)-1 on failure; a new
-//   animation runs at 30 frames per second with no figures.
-//   anm_animation_dispose disposes of its figures; a skeleton goes with the
-//   last figure that uses it unless it is in the skeleton library.
+//   animation runs at 30 frames per second with no figures; the frame rate is
+//   stored as given (no check). anm_animation_dispose disposes of its figures;
+//   a skeleton goes with the last figure that uses it unless it is in the
+//   skeleton library; disposing of null or (void*)-1 does nothing.
 //   anm_animation_figure_add_f(animation, null, flag) adds a figure on a new
 //   copy of the stock male skeleton; with a skeleton, the figure uses it and
-//   it stops being the caller's to dispose of. anm_animations_skeleton_search_f
+//   it stops being the caller's to dispose of (several figures may share
+//   one). The skeleton must be completed: otherwise null, error set, and the
+//   skeleton stays the caller's. anm_animation_figure_get_by_index_f answers
+//   null (no error) for an index out of range. anm_animations_skeleton_search_f
 //   answers a skeleton, other than the one given, held by Movara (in the
 //   library, or used by a figure of any live animation) whose name and
 //   ordinary joint names equal the given one's, in order; else null.
@@ -61,7 +100,12 @@
 // The stock male skeleton: name "male", MODEL_CREATOR_MALE, no model file,
 //   human, 19 joints with ordinary names ("Hip", "Abdomen", "Left Shin", ...)
 //   and different internal names ("hip", "abdomen", "lShin", ...); root "Hip"
-//   with offset (0, MVH_STOCK_MALE_HIP_HEIGHT, 0).
+//   with offset (0, MVH_STOCK_MALE_HIP_HEIGHT, 0); completed; no part objects.
+//   Joints in order: Hip, Abdomen, Chest, Neck, Head, Left Collar, Left
+//   Shoulder, Left Forearm, Left Hand, the same four on the right, Left Thigh,
+//   Left Shin, Left Foot, Right Thigh, Right Shin, Right Foot (internal: hip,
+//   abdomen, chest, neck, head, lCollar, lShldr, lForeArm, lHand, rCollar,
+//   rShldr, rForeArm, rHand, lThigh, lShin, lFoot, rThigh, rShin, rFoot).
 //
 // Skeletons. skl_skeleton_skel_create_f makes an empty, incomplete skeleton;
 //   skl_skeleton_joint_create_f appends a joint whose internal name equals its
@@ -71,17 +115,30 @@
 //   already has a part object. skl_skeleton_skel_completed_f fails (0, no
 //   error) for a skeleton without joints. Built skeletons are not human, have
 //   creator 0, no model file and joint offsets (0, 0, 0) unless set with mvh_.
+//   A completed skeleton takes no more joints (-1, error). Attaching a part
+//   object that is attached elsewhere is an error (0). Part objects are
+//   Movara's: attached ones go with their skeleton, unattached ones stay until
+//   mvh_reset. skl_skeleton_dispose of a skeleton that a figure uses or the
+//   library holds does nothing but count a misuse (mvh_handle_misuse_count_get_f).
+//   The root is joint 0; skl_skeleton_root_id_get_f answers -1 without joints.
 //
 // Keys. Per figure: an orientation track per joint and a value track per
 //   channel (any channel id). Tracks hold sorted keys; a key set on a frame
 //   that has one replaces it. Reading between keys interpolates (linear for
 //   values, normalised linear for quaternions) and holds the first / last key
 //   outside them; a track without keys reads the base value (orientation:
-//   identity; channel: its base). Frame -1 reads the base value.
+//   identity; channel: its base, 0 unless set). Frame -1 (and any negative
+//   frame) reads the base value. A keyed frame reads its key exactly as set
+//   (quaternions are stored unnormalised); the quaternion between keys takes
+//   the shorter way round. Keys may sit at any frame 0 .. 2^31 - 1; memory
+//   follows the number of keys, and a key appended in frame order costs
+//   amortised constant time. A key at a negative frame, at a joint the
+//   skeleton lacks or on channel 1000001 is refused with the error set.
 //   Floor channel: the base value of channel 2 is the root joint's offset y
 //   (the root's rest height above the floor) unless set with
 //   mvh_figure_base_value_set. Channel 1000001 reads the figure's current
-//   channel-2 value at that frame: Movara's floor sits at height 0, so the
+//   channel-2 value at that frame (and its key test is channel 2's); it holds
+//   no keys of its own. Why: Movara's floor sits at height 0, so the
 //   root's measured height above the floor is the vertical translation itself.
 //   With these meanings the import's floor adjustment C + (v - (A - B)) gives
 //   back C + v = root rest height + stored offset, which is the height the
@@ -92,15 +149,26 @@
 //   order 12 builds q = Ry(y) * Rx(x) * Rz(z), angles in degrees;
 //   qt_to_angles_yxz inverts it, so angles (0, h, 0) give back h as y for
 //   h in (-180, 180]. Other order codes build the same product (the stand-in
-//   knows only 12) after recording the code.
+//   knows only 12) after recording the code (mvh_angle_order_last_get_f).
+//   qt_to_angles_yxz normalises a copy first and answers x in [-90, 90];
+//   where cos x = 0 it takes z = 0. qt_normalize leaves a zero (or
+//   non-finite) quaternion as the identity (1, 0, 0, 0).
 //
 // Status window. One at a time; stw_status_initialize_e opens it (reopening an
 //   open one is counted as an error in mvh_status_get_f().misuse_count), the
-//   other stw_ calls record into it; stw_status_end closes it.
+//   other stw_ calls record into it; stw_status_end closes it. Reopening
+//   starts a fresh record. Calls while it is closed change nothing, answer -1
+//   and are counted as misuse; none of this sets the error state.
 //
 // Memory. mm_pointer_create(size) answers a zero-filled block, null (error
 //   set) for size <= 0 or when allocation fails; mm_pointer_dispose(null) does
-//   nothing; disposing of a block Movara did not hand out is recorded as misuse.
+//   nothing; disposing of a block Movara did not hand out (or twice) is
+//   recorded as misuse and frees nothing. mvh_memory_limit_set makes larger
+//   totals fail like a real shortage.
+//
+// Journal and faults: see their sections below. The journal costs one byte
+//   per call; a fault counts calls from the moment it is armed, fires once,
+//   and its call fails with "<function> failed (injected fault)" as message.
 #ifndef MOVARA_MOVARA_HOST_H
 #define MOVARA_MOVARA_HOST_H
 
@@ -117,7 +185,9 @@ constexpr float MVH_STOCK_MALE_HIP_HEIGHT = 95.0f;
 
 // Disposes of every animation, skeleton, list, registration, open file, status
 // window and fault; clears the error state, the journal and every counter.
-// Live memory blocks are counted but not freed (a test asserts the count).
+// Live memory blocks are counted but not freed (a test asserts the count);
+// the peak restarts at the bytes still live and the memory limit goes. The
+// journal's switches (mvh_journal_enable, mvh_journal_limit_set) are kept.
 MOVARA_API void mvh_reset();
 
 // ----------------------------------------------------------------------------
@@ -165,7 +235,11 @@ enum MVH_FAULT_MODE_TYPE {
   MVH_FAULT_SILENT = 1,      // failure value only, error state untouched
 };
 
+// Faults are one-shot: each fires on its n-th matching call and is then
+// removed; several may be armed at once. Arming clears mvh_fault_fired_f. A
+// fallible call counts whatever its arguments, before they are checked.
 // Fail the n-th call (n >= 1, counted from this call) of the named function.
+// A name that is not one of the fallible calls is armed but never fires.
 MOVARA_API void mvh_fault_call_fail(const std::string& function, long n,
                                     MVH_FAULT_MODE_TYPE mode = MVH_FAULT_WITH_ERROR);
 // Fail the n-th fallible call of any kind (n >= 1, counted from this call).
