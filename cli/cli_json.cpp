@@ -370,6 +370,23 @@ void cli_json_text_append(const ordered_json& value, int depth, std::string* tex
       *text += "{}";
       return;
     }
+    bool flat = true;
+    for (auto member = value.begin(); member != value.end(); ++member) {
+      flat = flat && member.value().is_primitive();
+    }
+    if (flat) {
+      // A small record such as {"name": "mast", "internal_name": "mast_joint"}.
+      *text += "{";
+      bool first_member = true;
+      for (auto member = value.begin(); member != value.end(); ++member) {
+        *text += first_member ? "" : ", ";
+        first_member = false;
+        *text += ordered_json(member.key()).dump() + ": " +
+                 member.value().dump(-1, ' ', false, ordered_json::error_handler_t::replace);
+      }
+      *text += "}";
+      return;
+    }
     *text += "{\n";
     bool first = true;
     for (auto member = value.begin(); member != value.end(); ++member) {
