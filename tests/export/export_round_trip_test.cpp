@@ -143,6 +143,9 @@ class EXPORT_ROUND_TRIP_TEST : public EXPORT_TEST {
     ASSERT_TRUE(mvh_plugin_load_f(VESTAN_MODULE_PATH, &vestan_plugin, &error)) << error;
   }
   void TearDown() override {
+    // Vestan's library object lives until 'LIBD', which Movara sends before
+    // it unloads a plug-in.
+    mvh_plugin_request_f(vestan_plugin, MSG_LIBD);
     mvh_plugin_unload(&vestan_plugin);
     EXPORT_TEST::TearDown();
   }
