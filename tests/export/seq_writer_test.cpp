@@ -284,6 +284,58 @@ TEST_F(SEQ_WRITER_TEST, file_is_created_anew_over_an_existing_one) {
   file_bytes_expect(path, expected);
 }
 
+TEST_F(SEQ_WRITER_TEST, each_track_takes_one_key_buffer_and_writes_its_records_at_once) {
+  void* animation = animation_create_f(30.0f);
+  void* figure = figure_add_f(animation, skeleton_build_f("rig", {"root", "a", "b"}, "rig.cr2"));
+  quaternion q = quaternion_make_f(1.0f, 0.0f, 0.0f, 0.0f);
+  for (MOVARA_LONG_TYPE frame = 0; frame < 20; frame += 2) {
+    fgf_frame_joint_orientation_set(figure, frame, 1, &q);
+    fgf_frame_value_set_f(figure, frame, CHANNEL_TRANSLATION_Z, 1.0f);
+  }
+  mvh_journal_clear();
+
+  EXPECT_EQ(animation_export_f(animation, 0, 19, scratch_path_get_f("calls.seq")), 0);
+
+  auto count = [](const char* function) {
+    return journal_filtered_get_f({function}).size();
+  };
+  // 3 joint tracks and 4 root tracks, each over 20 frames.
+  EXPECT_EQ(count("mm_pointer_create"), 7u);
+  EXPECT_EQ(count("mm_pointer_dispose"), 7u);
+  EXPECT_EQ(count("fgf_frame_joint_orientation_key_f"), 3u * 20u);
+  EXPECT_EQ(count("fgf_frame_value_key_f"), 4u * 20u);
+  EXPECT_EQ(count("fgf_frame_joint_orientation_get"), 10u);
+  // Placeholder, frame count, joint count, two names of 2 writes, 3 joint
+  // names of 2 writes, 7 tracks of 2 writes plus one for each with keys, the
+  // track count and the magic.
+  EXPECT_EQ(count("fm_file_write_f"), 3u + 4u + 6u + 7u * 2u + 2u + 1u + 1u);
+}
+
+TEST_F(SEQ_WRITER_TEST, error_raised_within_joint_0_track_stops_it_at_the_next_frame) {
+  void* animation = animation_create_f(30.0f);
+  void* figure = figure_add_f(animation, skeleton_build_f("rig", {"root", "arm"}, "rig.cr2"));
+  quaternion q = quaternion_make_f(1.0f, 0.0f, 0.0f, 0.0f);
+  fgf_frame_joint_orientation_set(figure, 0, 0, &q);
+  // Movara raises an error while the progress is shown after the third step.
+  mvh_status_listener_set(
+      [](const MVH_STATUS_TYPE& status, void*) {
+        if (status.progress == 3 && mvh_error_message_get_f().empty()) {
+          mvh_error_set("the user stopped the export");
+        }
+      },
+      nullptr);
+  const std::string path = scratch_path_get_f("stopped.seq");
+
+  EXPECT_NE(animation_export_f(animation, 0, 9, path), 0);
+  mvh_status_listener_set(nullptr, nullptr);
+
+  EXPECT_EQ(mvh_status_get_f().progress, 3);
+  SEQ_BYTES_TYPE expected = seq_header_get_f(10, 2, "rig", "root", false);
+  expected.text("root").text("arm").i32(4);
+  file_bytes_expect(path, expected);
+  resources_released_expect();
+}
+
 // ---------------------------------------------------------------------------
 // Failures while writing: the file never carries the magic without all of
 // its tracks.
