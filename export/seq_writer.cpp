@@ -164,10 +164,12 @@ std::uint16_t seq_frame_count_get_f(MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TY
 
 void seq_file_write(FM_FILE_IDENTIFIER_TYPE* file_identifier, void* animation,
                     MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame, void* figure) {
-  // Read first, so that a range or rate no file can be written for leaves no
-  // file behind.
+  // Checked first, so that a file that could not be written leaves no file
+  // behind: not for a range or rate no file can be written for, and not over
+  // an existing file while an error is pending, which would stop the writer
+  // right after creating (that is, emptying) the file.
   const float frame_rate = anm_animation_frame_rate_get_f(animation);
-  if (!seq_time_base_valid_f(start_frame, end_frame, frame_rate)) {
+  if (!seq_time_base_valid_f(start_frame, end_frame, frame_rate) || em_error_occurred_f() != 0) {
     return;
   }
 

@@ -40,8 +40,8 @@ std::uint16_t seq_frame_count_get_f(MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TY
 
 // Writes the figure's SEQ file under `file_identifier`, created anew with type
 // 'CMPS' and creator '.seq'. The frame rate is read before anything else; for
-// a range and rate that seq_time_base_valid_f refuses nothing is created or
-// written and the error state is left as it is. When creating or opening fails
+// a range and rate that seq_time_base_valid_f refuses, and while an error is
+// pending, nothing is created or written and the error state is left as it is. When creating or opening fails
 // the writer returns; a file that was opened is always closed. The magic is
 // written only when every track was written, the error state is clear after
 // the tracks and the position could be set back to 0.

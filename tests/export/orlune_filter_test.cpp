@@ -265,6 +265,20 @@ TEST_F(ORLUNE_FILTER_TEST, animation_without_figures_writes_nothing) {
   resources_released_expect();
 }
 
+TEST_F(ORLUNE_FILTER_TEST, export_while_an_error_is_pending_leaves_existing_files_alone) {
+  SEQ_BYTES_TYPE old_content;
+  old_content.u32(0x7F7F7F7Au).u16(1);
+  ASSERT_TRUE(old_content.file_write_f(scratch_path_get_f("walk.seq")));
+  void* animation = animation_with_figures_create_f(1);
+  mvh_error_set("an error Movara raised before");
+
+  EXPECT_NE(animation_export_f(animation, 0, 2, scratch_path_get_f("walk.seq")), 0);
+
+  file_bytes_expect(scratch_path_get_f("walk.seq"), old_content);
+  EXPECT_EQ(mvh_status_get_f().open_count, 1);
+  resources_released_expect();
+}
+
 TEST_F(ORLUNE_FILTER_TEST, export_without_destination_or_animation_does_nothing) {
   DT_DATA_HEADER_TYPE** list = mvh_filter_data_list_create_f();
   FM_FILE_IDENTIFIER_TYPE destination = {};
