@@ -273,7 +273,9 @@ char* MOVARA_CALL st_nprintf_f(char* buffer, short size, char* format, ...) {
 #pragma GCC diagnostic pop
 #endif
   va_end(arguments);
-  if (written < 0) buffer[0] = '\0';
+  // Some C libraries (Windows' msvcrt) answer -1 on truncation and leave the
+  // buffer unterminated: end the text at the bound in every such case.
+  if (written < 0 || written >= size) buffer[size - 1] = '\0';
   return buffer;
 }
 

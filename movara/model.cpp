@@ -744,6 +744,7 @@ void mvh_skeleton_library_add(void* skeleton) {
   SKELETON_TYPE* found = skeleton_find_f(skeleton, FN_COUNT);
   if (found == nullptr || found->in_library) return;
   found->in_library = true;
+  if (!found->joints.empty()) found->completed = true;  // the library holds finished skeletons
   state_get_f().library.push_back(found);
 }
 

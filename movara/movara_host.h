@@ -362,7 +362,8 @@ MOVARA_API bool mvh_skeleton_human_f(void* skeleton);
 MOVARA_API long mvh_skeleton_part_object_count_get_f(void* skeleton);  // joints with an object
 MOVARA_API long mvh_skeleton_cube_count_get_f(void* skeleton);         // unit cubes on them
 // Puts a skeleton into Movara's skeleton library, where searches find it; the
-// library then owns it (mvh_reset disposes of it).
+// library then owns it (mvh_reset disposes of it). A skeleton with joints is
+// completed on the way in.
 MOVARA_API void mvh_skeleton_library_add(void* skeleton);
 // The stock male's skeleton as a stand-alone object, not in any figure or the
 // library; the caller disposes of it.

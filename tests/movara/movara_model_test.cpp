@@ -265,6 +265,16 @@ TEST_F(MovaraModelTest, LibrarySkeletonOutlivesItsFigures) {
   EXPECT_EQ(mvh_skeleton_count_get_f(), 0);
 }
 
+TEST_F(MovaraModelTest, TheLibraryCompletesWhatItTakes) {
+  void* skeleton = skl_skeleton_skel_create_f(text_f("robot"));
+  skl_skeleton_joint_create_f(skeleton, text_f("base"));
+  mvh_skeleton_library_add(skeleton);
+  EXPECT_TRUE(mvh_skeleton_completed_f(skeleton));
+  void* animation = anm_animation_create_f();
+  EXPECT_NE(anm_animation_figure_add_f(animation, skeleton, 1), nullptr);
+  EXPECT_FALSE(em_error_occurred_f());
+}
+
 TEST_F(MovaraModelTest, PinToFloorAndOffsets) {
   void* animation = anm_animation_create_f();
   void* skeleton = skeleton_build_f("robot", {"base", "arm"});
