@@ -16,9 +16,12 @@
 
 #include "seq_bytes.h"
 
-#if !defined(_WIN32)
+#include <fcntl.h>
+#include <spawn.h>
 #include <sys/wait.h>
-#endif
+#include <unistd.h>
+
+extern char** environ;
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -70,6 +73,51 @@ CLI_RUN_TYPE cli_run_f(const std::vector<std::string>& arguments) {
   run.status = WIFEXITED(raw_status) ? WEXITSTATUS(raw_status) : -1;
   run.out = cli_file_text_get_f(out_path);
   run.err = cli_file_text_get_f(err_path);
+  return run;
+}
+
+// Runs the program with standard error on a pseudo-terminal, as in a
+// terminal window; answers what the terminal received.
+CLI_RUN_TYPE cli_terminal_run_f(const std::vector<std::string>& arguments, const std::string& out_path) {
+  CLI_RUN_TYPE run;
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0 || ptsname(master) == nullptr) {
+    return run;
+  }
+  const std::string terminal = ptsname(master);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, 2, terminal.c_str(), O_RDWR | O_NOCTTY, 0);
+  std::vector<std::string> words{MOVARA_PROGRAM_PATH};
+  words.insert(words.end(), arguments.begin(), arguments.end());
+  std::vector<char*> argv;
+  for (std::string& word : words) {
+    argv.push_back(&word[0]);
+  }
+  argv.push_back(nullptr);
+  pid_t child = 0;
+  const int spawned = posix_spawn(&child, MOVARA_PROGRAM_PATH, &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (spawned != 0) {
+    close(master);
+    return run;
+  }
+  // Read until the child has closed the terminal (read then fails with EIO).
+  char buffer[4096];
+  for (;;) {
+    const ssize_t count = read(master, buffer, sizeof(buffer));
+    if (count <= 0) {
+      break;
+    }
+    run.err.append(buffer, static_cast<std::size_t>(count));
+  }
+  int raw_status = 0;
+  waitpid(child, &raw_status, 0);
+  close(master);
+  run.status = WIFEXITED(raw_status) ? WEXITSTATUS(raw_status) : -1;
+  run.out = cli_file_text_get_f(out_path);
   return run;
 }
 
@@ -226,6 +274,20 @@ TEST_F(CLI_TEST, demo_exports_two_files_and_imports_them_back_within_float_preci
   EXPECT_EQ(files.count("walk_0.seq"), 1u);
   EXPECT_EQ(files.count("walk_1.seq"), 1u);
   EXPECT_EQ(cli_run_f({"inspect", (folder / "walk_0.seq").string()}).status, 0);
+}
+
+TEST_F(CLI_TEST, status_window_is_drawn_on_a_terminal_only) {
+  ASSERT_TRUE(cli_valid_seq_get_f().file_write_f(scratch_path_get_f("walk.seq")));
+  const CLI_RUN_TYPE run = cli_terminal_run_f({"import", scratch_path_get_f("walk.seq")}, scratch_path_get_f("out.txt"));
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.err.find("\rImport Animation"), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("walk.seq ["), std::string::npos) << run.err;
+  EXPECT_NE(run.err.find("] 100%"), std::string::npos) << run.err;
+  // Closing the window blanks the line again.
+  ASSERT_GE(run.err.size(), 2u);
+  EXPECT_EQ(run.err.back(), '\r');
+  EXPECT_EQ(run.out.find('\r'), std::string::npos);
+  EXPECT_NE(run.out.find("imported "), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------
