@@ -10,6 +10,10 @@
 # On Linux it is data in the module's .plugin_version section, readable from
 # the file; on Windows the same data becomes a VERSIONINFO resource.
 set(PLUGIN_MODULE_TEMPLATE_DIRECTORY ${CMAKE_CURRENT_LIST_DIR})
+if(WIN32)
+  # The version record and other resources are compiled by the resource compiler.
+  enable_language(RC)
+endif()
 
 function(plugin_module_add name)
   cmake_parse_arguments(PARSE_ARGV 1 PLUGIN "" "PRODUCT;DESCRIPTION" "SOURCES;RESOURCES")

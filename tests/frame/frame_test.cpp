@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -93,7 +94,8 @@ TEST_F(FRAME_TEST, answers_other_than_5_pass_through_main_and_skip_the_frame) {
 }
 
 TEST_F(FRAME_TEST, selectors_nobody_handles_are_answered_5) {
-  for (MOVARA_LONG_TYPE selector : {0, 3, -1, MSG_IMPA, MSG_FORMAT_CHECK, MSG_FREG, fourcc_f("LIBX")}) {
+  for (MOVARA_LONG_TYPE selector : std::initializer_list<MOVARA_LONG_TYPE>{
+           0, 3, -1, MSG_IMPA, MSG_FORMAT_CHECK, MSG_FREG, fourcc_f("LIBX")}) {
     SCOPED_TRACE(selector);
     EXPECT_EQ(mvh_plugin_request_f(plugin, selector), 5);
   }
@@ -109,7 +111,8 @@ TEST_F(FRAME_TEST, main_hands_every_request_to_the_user_function_first) {
 
 TEST_F(FRAME_TEST, default_handler_never_calls_the_user_function_and_ignores_filter_messages) {
   const long before = request_count_f();
-  for (MOVARA_LONG_TYPE selector : {MSG_IMPA, MSG_FORMAT_CHECK, MSG_FREG, 1, 2, 6}) {
+  for (MOVARA_LONG_TYPE selector :
+       std::initializer_list<MOVARA_LONG_TYPE>{MSG_IMPA, MSG_FORMAT_CHECK, MSG_FREG, 1, 2, 6}) {
     SCOPED_TRACE(selector);
     EXPECT_EQ(default_request_f(selector, callback_argument_f()), 5);
   }
