@@ -157,6 +157,10 @@ bool cli_plugin_session_open_f(CLI_PLUGIN_SESSION_TYPE* session, const std::stri
     return false;
   }
   session->format_name = registrations.back().name;
+  if (session->verbose) {
+    std::printf("  %s: registered the SEQ format as \"%s\" (filter kind %ld) from %s\n", name.c_str(),
+                session->format_name.c_str(), registrations.back().kind, session->path.c_str());
+  }
   if (em_error_occurred_f() != 0) {
     *error = session->path + ": registration failed: " + cli_movara_error_take_f("");
     cli_plugin_session_close(session);

@@ -150,8 +150,8 @@ void cli_import_summary_print(const std::string& path, void* animation, const st
     std::printf("  keys        %zu in %zu tracks%s\n", key_total, tracks.size(),
                 unkeyed_text.c_str());
     for (const CLI_TRACK_SUMMARY_TYPE& track : tracks) {
-      std::printf("    %-34s %5zu keys  frames %ld..%ld\n", track.title.c_str(), track.key_count,
-                  track.first_frame, track.last_frame);
+      std::printf("    %-34s %5zu %s  frames %ld..%ld\n", track.title.c_str(), track.key_count,
+                  track.key_count == 1 ? "key " : "keys", track.first_frame, track.last_frame);
     }
   }
 }

@@ -350,13 +350,29 @@ TEST_F(CLI_TEST, refused_or_failed_exports_leave_the_folder_as_it_was) {
                     R"({"frame_rate": 60, "figures": [{"skeleton": {"stock": true}}]})");
   cli_file_text_put(scratch_ / "bad_key.json", R"({"frame_rate": 30, "figures": [{"skeleton": {"stock": true},
       "channel_keys": {"2": [[-1, 5]]}}]})");
+  // Documents that are JSON but not an animation, each with the member at fault.
+  const std::vector<std::pair<std::string, std::string>> documents = {
+      {R"({"frame_rate": 30, "figures": [], "figure": []})", "unknown member \"figure\""},
+      {R"({"frame_rate": 0, "figures": []})", "frame_rate: 0 is not a frame rate above 0"},
+      {R"({"frame_rate": 30, "figures": [{"skeleton": {"name": "box", "model_creator": "BOX",
+          "joints": [{"name": "lid"}]}}]})", "figures[0].skeleton.model_creator: a creator code is four characters"},
+      {R"({"frame_rate": 30, "figures": [{"skeleton": {"name": "box", "joints": []}}]})",
+       "figures[0].skeleton.joints: expected an array of at least one joint"},
+      {R"({"frame_rate": 30, "figures": [{"skeleton": {"stock": true},
+          "orientation_keys": {"Hip": [[0, 0, 0, 0, 0]]}}]})", "figures[0].orientation_keys.Hip[0]: a rotation cannot be 0, 0, 0, 0"},
+      {R"({"frame_rate": 30, "figures": [{"skeleton": {"stock": true}, "channel_keys": {"x": []}}]})",
+       "figures[0].channel_keys.x: a channel id is a whole number"},
+  };
+  for (std::size_t index = 0; index < documents.size(); ++index) {
+    cli_file_text_put(scratch_ / ("document_" + std::to_string(index) + ".json"), documents[index].first);
+  }
   const std::string fixture = cli_fixture_get_f("two_figures.json");
   struct CASE_TYPE {
-    const char* title;
+    std::string title;
     std::vector<std::string> arguments;
-    const char* message;
+    std::string message;
   };
-  const std::vector<CASE_TYPE> cases = {
+  std::vector<CASE_TYPE> cases = {
       {"not JSON", {"export", scratch_path_get_f("broken.json")}, "not valid JSON: parse error"},
       {"negative frame", {"export", scratch_path_get_f("bad_key.json")}, "figures[0].channel_keys.2[0]: frame -1 is negative"},
       {"unknown joint", {"export", cli_fixture_get_f("unknown_joint.json")}, "the skeleton has no joint 'Tail'"},
@@ -365,6 +381,11 @@ TEST_F(CLI_TEST, refused_or_failed_exports_leave_the_folder_as_it_was) {
       {"write fails", {"--fault", "fm_file_write_f:30", "export", fixture}, "injected"},
       {"second file fails", {"--fault", "fm_file_create_e:2", "export", fixture}, "injected"},
   };
+  for (std::size_t index = 0; index < documents.size(); ++index) {
+    cases.push_back({"document " + std::to_string(index),
+                     {"export", scratch_path_get_f("document_" + std::to_string(index) + ".json")},
+                     documents[index].second});
+  }
   for (const CASE_TYPE& test_case : cases) {
     SCOPED_TRACE(test_case.title);
     fs::remove_all(scratch_ / "out");
