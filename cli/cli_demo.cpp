@@ -214,8 +214,12 @@ int cli_demo_run_f(const CLI_OPTIONS_TYPE& options, const std::string& requested
     return CLI_EXIT_FAILURE;
   }
   const double frame_rate = static_cast<double>(anm_animation_frame_rate_get_f(original));
-  for (std::size_t index = 0; index < written.size() && index < description.figures.size(); ++index) {
-    const std::string& file = written[index];
+  for (std::size_t index = 0; index < description.figures.size(); ++index) {
+    // Orlune names the file of figure i walk_i.seq.
+    const std::string file = (fs::path(folder) / ("walk_" + std::to_string(index) + ".seq")).string();
+    if (std::find(written.begin(), written.end(), file) == written.end()) {
+      continue;
+    }
     const long skeletons_before = mvh_skeleton_count_get_f();
     void* imported = nullptr;
     if (!cli_seq_import_f(&vestan, file, &imported, &error)) {

@@ -63,7 +63,7 @@ std::string cli_status_line_get_f(const MVH_STATUS_TYPE& status, std::size_t wid
   bar += std::string(bar_cells - filled, '-');
   bar += "]";
   const std::size_t fixed = bar.size() + tail.size();
-  if (width > fixed && text.size() > width - fixed) {
+  if (width > fixed + 3 && text.size() > width - fixed) {
     text = text.substr(0, width - fixed - 3) + "...";
   }
   return text + bar + tail;
