@@ -8,9 +8,17 @@
 
 void* animation_none_get_f() { return reinterpret_cast<void*>(static_cast<std::intptr_t>(-1)); }
 
+// Each test gets a folder of its own: ctest runs the cases of one program in
+// parallel processes, which must not overwrite each other's fixtures.
 std::string scratch_path_get_f(const std::string& file_name) {
-  std::filesystem::create_directories(TEST_SCRATCH_DIRECTORY);
-  return std::string(TEST_SCRATCH_DIRECTORY) + "/" + file_name;
+  std::string folder = std::string(TEST_SCRATCH_DIRECTORY) + "/";
+  if (const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info()) {
+    std::string test_name = std::string(test->test_suite_name()) + "." + test->name();
+    std::replace(test_name.begin(), test_name.end(), '/', '_');
+    folder += test_name;
+  }
+  std::filesystem::create_directories(folder);
+  return folder + "/" + file_name;
 }
 
 std::string fixture_write_f(const std::string& file_name, const SEQ_BYTES_TYPE& bytes) {

@@ -2,6 +2,7 @@
 // strings, read and written through Movara's file calls on real files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <filesystem>
@@ -20,8 +21,13 @@ class SEQ_FORMAT_TEST : public ::testing::Test {
  protected:
   void SetUp() override {
     mvh_reset();
-    fs::create_directories(TEST_SCRATCH_DIRECTORY);
-    path = std::string(TEST_SCRATCH_DIRECTORY) + "/seq_format.seq";
+    // A file per test: ctest runs the cases in parallel processes.
+    const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string test_name = std::string(test->test_suite_name()) + "." + test->name();
+    std::replace(test_name.begin(), test_name.end(), '/', '_');
+    const std::string folder = std::string(TEST_SCRATCH_DIRECTORY) + "/" + test_name;
+    fs::create_directories(folder);
+    path = folder + "/seq_format.seq";
     ASSERT_TRUE(mvh_file_identifier_make_f(&identifier, path));
   }
   void TearDown() override {
