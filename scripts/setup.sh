@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake g++ make libgtest-dev libgmock-dev googletest libbenchmark-dev
-          nlohmann-json3-dev libcli11-dev binutils python3)
+          nlohmann-json3-dev libcli11-dev binutils python3 python3-jsonschema)
 missing=()
 for package in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
