@@ -45,6 +45,9 @@ int main(int argc, char** argv) {
   app.set_version_flag("--version", std::string("movara ") + CLI_VERSION_TEXT);
   app.require_subcommand(1);
   app.fallthrough();
+  // Options start with '-' on every platform: on Windows a path may start
+  // with '/', which must not be read as a Windows-style option.
+  app.allow_windows_style_options(false);
 
   CLI_OPTIONS_TYPE options;
   options.plugin_folder = cli_default_plugin_folder_get_f();

@@ -95,11 +95,12 @@ else
        "the 32-bit DLLs are checked as files, the tests run on the 64-bit Windows build under 64-bit Wine"
   step "checking the win32 DLLs as files"
   ctest --preset win32 -L build_machine
-  if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine64 >/dev/null; then
+  wine64_present() { command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ]; }
+  if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! wine64_present; then
     step "installing the 64-bit mingw-w64 cross compiler and 64-bit Wine"
     apt_install g++-mingw-w64-x86-64-posix wine64 || true
   fi
-  if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! command -v wine64 >/dev/null; then
+  if ! command -v x86_64-w64-mingw32-g++-posix >/dev/null || ! wine64_present; then
     skip "$win32_why, and x86_64-w64-mingw32-g++-posix or wine64 is missing for the 64-bit run"
   fi
   step "building the win64 preset (log: $log_directory/win64_build.log)"
@@ -112,6 +113,7 @@ else
   ctest --preset win64
   run_preset=win64
   wine_program=wine64
+  [ -x /usr/lib/wine/wine64 ] && wine_program=/usr/lib/wine/wine64
 fi
 
 step "cross-platform SEQ files ($run_preset movara.exe under $wine_program and Linux movara)"

@@ -58,6 +58,11 @@ std::uint32_t u32_little_get_f(const unsigned char* bytes) {
          (static_cast<std::uint32_t>(bytes[2]) << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
 
+BOOL CALLBACK resource_language_collect_f(HMODULE, LPCSTR, LPCSTR, WORD language, LONG_PTR context) {
+  reinterpret_cast<std::vector<WORD>*>(context)->push_back(language);
+  return TRUE;
+}
+
 class MODULE_TEST : public ::testing::TestWithParam<MODULE_CASE_TYPE> {
  protected:
   void SetUp() override {
@@ -203,10 +208,11 @@ TEST_P(MODULE_TEST, bitmap_2703_is_there_exactly_in_orlune) {
   ASSERT_EQ(generated.size(), static_cast<std::size_t>(BITMAP_SIZE)) << ORLUNE_BITMAP_DIB_PATH;
   EXPECT_EQ(std::memcmp(dib, generated.data(), generated.size()), 0);
 
-  // Only in US English: no copy under the neutral language.
-  EXPECT_EQ(FindResourceExA(module, MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(BITMAP_ID),
-                            MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL)),
-            nullptr);
+  // Only in US English: the one language of bitmap 2703.
+  std::vector<WORD> languages;
+  EnumResourceLanguagesA(module, MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(BITMAP_ID),
+                         resource_language_collect_f, reinterpret_cast<LONG_PTR>(&languages));
+  EXPECT_EQ(languages, std::vector<WORD>{LANGUAGE_ENGLISH_US});
 }
 
 // Each module's resource types: the version record, and bitmaps in Orlune only.
