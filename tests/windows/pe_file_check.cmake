@@ -7,6 +7,8 @@
 # - it imports only from HOST_DLL (the stand-in Movara) and Windows' own DLLs,
 #   so no runtime DLL (libstdc++, libgcc, winpthread) has to come along;
 # - its entry point is the runtime's DllMainCRTStartup;
+# - on i386, the exports return with a plain "ret": the caller removes the
+#   arguments (the default C calling convention);
 # - its resources are exactly RESOURCES, each "type:name:language", e.g.
 #   "version:1:9,1;bitmap:2703:9,1".
 cmake_minimum_required(VERSION 3.25)
@@ -92,6 +94,27 @@ else()
       list(APPEND failures "entry point ${entry_rva} is not DllMainCRTStartup (${startup_rva})")
     endif()
   endif()
+endif()
+
+# The default C calling convention on 32-bit Windows: the caller removes the
+# arguments, so no exported function returns with "ret $n" (as a __stdcall one
+# does). Read from the disassembly of each export's body.
+if(MACHINE STREQUAL "i386")
+  execute_process(COMMAND ${OBJDUMP} -d --no-show-raw-insn ${MODULE} OUTPUT_VARIABLE disassembly
+                  RESULT_VARIABLE status)
+  foreach(name ${expected_exports})
+    # The body: from the symbol's label (with a stdcall "@n", if any) to the
+    # blank line after it.
+    set(body "")
+    if(status EQUAL 0)
+      string(REGEX MATCH "<_${name}(@[0-9]+)?>:\n[^\n]*(\n[^\n]+)*" body "${disassembly}")
+    endif()
+    if(NOT body MATCHES "\tret")
+      list(APPEND failures "cannot find the returns of ${name} in the disassembly")
+    elseif(body MATCHES "\tret +\\$")
+      list(APPEND failures "${name} removes its own arguments (ret $n): not the C calling convention")
+    endif()
+  endforeach()
 endif()
 
 # Resources: windres turns the DLL's resource section back into a script in
