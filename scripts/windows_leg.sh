@@ -47,15 +47,23 @@ apt_install() {
   } >>"$install_log" 2>&1
 }
 
-win32_tools_present() { command -v i686-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null; }
+# Debian's `wine` falls back on the 64-bit loader when the 32-bit one
+# (package wine32:i386) is missing, so that package is looked for too.
+wine32_package_present() {
+  ! command -v dpkg-query >/dev/null ||
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "install ok installed"
+}
+win32_tools_present() {
+  command -v i686-w64-mingw32-g++-posix >/dev/null && command -v wine >/dev/null && wine32_package_present
+}
 if ! win32_tools_present; then
   step "installing the mingw-w64 cross compiler and Wine"
   apt_install g++-mingw-w64-i686 wine wine32:i386 || true
   if ! win32_tools_present; then
     if [ "$(id -u)" != 0 ]; then
-      skip "i686-w64-mingw32-g++-posix or wine is missing and installing them needs root"
+      skip "i686-w64-mingw32-g++-posix or 32-bit wine is missing and installing them needs root"
     fi
-    skip "i686-w64-mingw32-g++-posix or wine is missing and apt could not install them (see $log_directory/apt.log)"
+    skip "i686-w64-mingw32-g++-posix or 32-bit wine is missing and apt could not install them (see $log_directory/apt.log)"
   fi
 fi
 
