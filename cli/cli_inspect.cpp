@@ -237,7 +237,7 @@ CLI_SEQ_WALK_TYPE cli_seq_walk_f(const std::vector<std::uint8_t>& bytes) {
     cursor.fault_set(0, "magic 00 00 00 00: the placeholder of a file whose writing did not finish");
     return walk;
   }
-  if (!seq_magic_accepted_f(walk.magic)) {
+  if (!seq_magic_check_f(walk.magic)) {
     cursor.fault_set(0, "magic " + magic_hex + " is not a SEQ magic (7F 7F 7F 7A or 7F 7F 7F 79)");
     return walk;
   }

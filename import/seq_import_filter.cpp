@@ -82,7 +82,7 @@ MOVARA_LONG_TYPE SEQ_IMPORT_FILTER_TYPE::animation_import_f(void* /*argument_1*/
     em_error_reset();
     return ANSWER_NOT_OF_FORMAT;
   }
-  if (!seq_magic_accepted_f(magic)) {
+  if (!seq_magic_check_f(magic)) {
     fm_file_close(file);
     return ANSWER_NOT_OF_FORMAT;
   }

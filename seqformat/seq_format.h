@@ -32,7 +32,7 @@ constexpr MOVARA_LONG_TYPE SEQ_WRITER_NAME_CAPACITY = 256;   // NUL included
 constexpr MOVARA_LONG_TYPE SEQ_READER_NAME_CAPACITY = 1024;  // NUL included
 
 // True for both magics a reader accepts.
-constexpr bool seq_magic_accepted_f(std::uint32_t magic) {
+constexpr bool seq_magic_check_f(std::uint32_t magic) {
   return magic == SEQ_MAGIC || magic == SEQ_MAGIC_ALTERNATE;
 }
 
