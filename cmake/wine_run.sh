@@ -15,6 +15,12 @@ export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe="
 unset DISPLAY WAYLAND_DISPLAY
 
 if [ ! -f "$prefix/.initialised" ]; then
+  # A loader that cannot start (a 32-bit one on a kernel without 32-bit
+  # emulation: "Exec format error") is told at once, not after a boot attempt.
+  if ! loader_output=$("$wine_program" --version 2>&1); then
+    echo "wine_run.sh: $wine_program cannot run here: $(echo "$loader_output" | tail -1)" >&2
+    exit 1
+  fi
   mkdir -p "$prefix"
   (
     flock 9
