@@ -79,7 +79,8 @@ if ! wine_version=$(wine --version 2>&1); then
   fi
 fi
 if [ "$win32_runs" = 0 ] && [ "${WINDOWS_LEG_REQUIRE_WIN32:-0}" = 1 ]; then
-  skip "$win32_why"
+  echo "Windows leg FAILED: $win32_why, and WINDOWS_LEG_REQUIRE_WIN32=1 asks for the 32-bit run"
+  exit 1
 fi
 
 step "building the win32 preset (log: $log_directory/win32_build.log)"
