@@ -63,7 +63,7 @@ BOOL CALLBACK resource_language_collect_f(HMODULE, LPCSTR, LPCSTR, WORD language
   return TRUE;
 }
 
-class MODULE_TEST : public ::testing::TestWithParam<MODULE_CASE_TYPE> {
+class MODULE_TEST_TYPE : public ::testing::TestWithParam<MODULE_CASE_TYPE> {
  protected:
   void SetUp() override {
     module = LoadLibraryA(GetParam().path);
@@ -111,7 +111,7 @@ class MODULE_TEST : public ::testing::TestWithParam<MODULE_CASE_TYPE> {
   HMODULE module = nullptr;
 };
 
-TEST_P(MODULE_TEST, the_three_entry_points_are_found_by_name) {
+TEST_P(MODULE_TEST_TYPE, the_three_entry_points_are_found_by_name) {
   for (const char* name : entry_point_names) {
     EXPECT_NE(GetProcAddress(module, name), nullptr) << name;
   }
@@ -123,7 +123,7 @@ TEST_P(MODULE_TEST, the_three_entry_points_are_found_by_name) {
   }
 }
 
-TEST_P(MODULE_TEST, entry_points_answer_the_library_messages) {
+TEST_P(MODULE_TEST_TYPE, entry_points_answer_the_library_messages) {
   const PLUGIN_ENTRY_TYPE main_entry = entry_point_f(entry_point_names[0]);
   const PLUGIN_ENTRY_TYPE default_entry = entry_point_f(entry_point_names[2]);
   ASSERT_NE(main_entry, nullptr);
@@ -145,7 +145,7 @@ TEST_P(MODULE_TEST, entry_points_answer_the_library_messages) {
             ANSWER_HANDLED);
 }
 
-TEST_P(MODULE_TEST, version_record_names_product_version_and_description) {
+TEST_P(MODULE_TEST_TYPE, version_record_names_product_version_and_description) {
   const std::vector<char> record = version_record_f();
   ASSERT_FALSE(record.empty()) << "no version record";
   EXPECT_EQ(version_text_f(record, "ProductName"), GetParam().product);
@@ -171,7 +171,7 @@ TEST_P(MODULE_TEST, version_record_names_product_version_and_description) {
   EXPECT_EQ(translation[1], 1200);
 }
 
-TEST_P(MODULE_TEST, bitmap_2703_is_there_exactly_in_orlune) {
+TEST_P(MODULE_TEST_TYPE, bitmap_2703_is_there_exactly_in_orlune) {
   HRSRC found = FindResourceExA(module, MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(BITMAP_ID),
                                 LANGUAGE_ENGLISH_US);
   if (!GetParam().has_bitmap) {
@@ -222,7 +222,7 @@ BOOL CALLBACK resource_type_collect_f(HMODULE, LPSTR type, LONG_PTR context) {
   return TRUE;
 }
 
-TEST_P(MODULE_TEST, resources_are_the_version_record_and_orlunes_bitmap_only) {
+TEST_P(MODULE_TEST_TYPE, resources_are_the_version_record_and_orlunes_bitmap_only) {
   std::vector<std::uintptr_t> types;
   EnumResourceTypesA(module, resource_type_collect_f, reinterpret_cast<LONG_PTR>(&types));
   std::vector<std::uintptr_t> expected = {16};  // RT_VERSION
@@ -232,7 +232,7 @@ TEST_P(MODULE_TEST, resources_are_the_version_record_and_orlunes_bitmap_only) {
   EXPECT_EQ(types, expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(PLUGIN_DLL, MODULE_TEST, ::testing::ValuesIn(module_cases),
+INSTANTIATE_TEST_SUITE_P(PLUGIN_DLL, MODULE_TEST_TYPE, ::testing::ValuesIn(module_cases),
                          [](const ::testing::TestParamInfo<MODULE_CASE_TYPE>& case_info) {
                            return std::string(case_info.param.product);
                          });
