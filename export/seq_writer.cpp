@@ -72,13 +72,13 @@ void float_record_put(char* record, std::int32_t frame_number, float value) {
 }
 
 // The value size, the key count and the records, the records in one write.
+// A track without keys still makes that write, of 0 bytes, so that every
+// track is written with the same three calls.
 void key_track_emit(MOVARA_LONG_TYPE file, char* block, MOVARA_LONG_TYPE key_count,
                     MOVARA_LONG_TYPE value_size, MOVARA_LONG_TYPE record_size) {
   seq_i32_write(file, value_size);
   seq_i32_write(file, key_count);
-  if (key_count > 0) {
-    (void)fm_file_write_f(file, block, key_count * record_size);
-  }
+  (void)fm_file_write_f(file, block, key_count * record_size);
 }
 
 // Ends a name that Movara wrote into a buffer of the writer's capacity, so
@@ -128,7 +128,7 @@ float vertical_reference_get_f(void* figure, void* skeleton) {
 
 }  // namespace
 
-bool seq_time_base_valid_f(MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame,
+bool seq_time_base_check_f(MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame,
                            float frame_rate) {
   if (!std::isfinite(frame_rate) || !(frame_rate > 0.0f)) {
     return false;
@@ -169,7 +169,7 @@ void seq_file_write(FM_FILE_IDENTIFIER_TYPE* file_identifier, void* animation,
   // an existing file while an error is pending, which would stop the writer
   // right after creating (that is, emptying) the file.
   const float frame_rate = anm_animation_frame_rate_get_f(animation);
-  if (!seq_time_base_valid_f(start_frame, end_frame, frame_rate) || em_error_occurred_f() != 0) {
+  if (!seq_time_base_check_f(start_frame, end_frame, frame_rate) || em_error_occurred_f() != 0) {
     return;
   }
 
@@ -209,20 +209,22 @@ void seq_file_write(FM_FILE_IDENTIFIER_TYPE* file_identifier, void* animation,
   for (short joint = 0; joint < joint_count; ++joint) {
     joint_name_get(skeleton_directory, joint, joint_name);
     seq_string_write(file, joint_name);
-    const bool track_written =
-        seq_orientation_track_write_f(file, figure, joint, start_frame, end_frame, frame_rate);
+    bool track_written = false;
+    seq_orientation_track_write(file, figure, joint, start_frame, end_frame, frame_rate,
+                                &track_written);
     tracks_complete = tracks_complete && track_written;
   }
 
   seq_i32_write(file, SEQ_TRACK_COUNT);
   for (const MOVARA_LONG_TYPE channel :
        {CHANNEL_TRANSLATION_X, CHANNEL_TRANSLATION_Y, CHANNEL_TRANSLATION_Z}) {
-    const bool track_written =
-        seq_translation_track_write_f(file, figure, start_frame, end_frame, frame_rate, channel);
+    bool track_written = false;
+    seq_translation_track_write(file, figure, start_frame, end_frame, frame_rate, channel,
+                                &track_written);
     tracks_complete = tracks_complete && track_written;
   }
-  const bool heading_written =
-      seq_heading_track_write_f(file, figure, start_frame, end_frame, frame_rate);
+  bool heading_written = false;
+  seq_heading_track_write(file, figure, start_frame, end_frame, frame_rate, &heading_written);
   tracks_complete = tracks_complete && heading_written;
 
   // The completion mark. A file that lacks a track, or whose writing raised an
@@ -237,13 +239,14 @@ void seq_file_write(FM_FILE_IDENTIFIER_TYPE* file_identifier, void* animation,
   fm_file_close(file);
 }
 
-bool seq_orientation_track_write_f(MOVARA_LONG_TYPE file, void* figure, short joint,
-                                   MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame,
-                                   float frame_rate) {
+void seq_orientation_track_write(MOVARA_LONG_TYPE file, void* figure, short joint,
+                                 MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame,
+                                 float frame_rate, bool* written) {
+  *written = false;
   const std::int64_t frame_count = range_frame_count_get_f(start_frame, end_frame);
   KEY_BUFFER_TYPE buffer(static_cast<MOVARA_LONG_TYPE>(frame_count * SEQ_QUATERNION_RECORD_SIZE));
   if (buffer.block_get_f() == nullptr) {
-    return false;
+    return;
   }
   MOVARA_LONG_TYPE key_count = 0;
   for (std::int64_t frame = start_frame; frame <= end_frame; ++frame) {
@@ -252,7 +255,7 @@ bool seq_orientation_track_write_f(MOVARA_LONG_TYPE file, void* figure, short jo
       (void)stw_status_progress_increment_e(PROGRESS_STEP);
     }
     if (em_error_occurred_f() != 0) {
-      return false;
+      return;
     }
     if (fgf_frame_joint_orientation_key_f(figure, movara_frame, joint, FGF_ORIENTATION_FLAG) ==
         0) {
@@ -268,23 +271,24 @@ bool seq_orientation_track_write_f(MOVARA_LONG_TYPE file, void* figure, short jo
   }
   key_track_emit(file, buffer.block_get_f(), key_count, SEQ_QUATERNION_VALUE_SIZE,
                  SEQ_QUATERNION_RECORD_SIZE);
-  return true;
+  *written = true;
 }
 
-bool seq_translation_track_write_f(MOVARA_LONG_TYPE file, void* figure,
-                                   MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame,
-                                   float frame_rate, MOVARA_LONG_TYPE channel) {
+void seq_translation_track_write(MOVARA_LONG_TYPE file, void* figure,
+                                 MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame,
+                                 float frame_rate, MOVARA_LONG_TYPE channel, bool* written) {
+  *written = false;
   void* skeleton = fig_figure_get_skel(figure);
   const std::int64_t frame_count = range_frame_count_get_f(start_frame, end_frame);
   KEY_BUFFER_TYPE buffer(static_cast<MOVARA_LONG_TYPE>(frame_count * SEQ_FLOAT_RECORD_SIZE));
   if (buffer.block_get_f() == nullptr) {
-    return false;
+    return;
   }
   MOVARA_LONG_TYPE key_count = 0;
   for (std::int64_t frame = start_frame; frame <= end_frame; ++frame) {
     const MOVARA_LONG_TYPE movara_frame = static_cast<MOVARA_LONG_TYPE>(frame);
     if (em_error_occurred_f() != 0) {
-      return false;
+      return;
     }
     if (fgf_frame_value_key_f(figure, movara_frame, channel) == 0) {
       continue;
@@ -299,21 +303,22 @@ bool seq_translation_track_write_f(MOVARA_LONG_TYPE file, void* figure,
   }
   key_track_emit(file, buffer.block_get_f(), key_count, SEQ_FLOAT_VALUE_SIZE,
                  SEQ_FLOAT_RECORD_SIZE);
-  return true;
+  *written = true;
 }
 
-bool seq_heading_track_write_f(MOVARA_LONG_TYPE file, void* figure, MOVARA_LONG_TYPE start_frame,
-                               MOVARA_LONG_TYPE end_frame, float frame_rate) {
+void seq_heading_track_write(MOVARA_LONG_TYPE file, void* figure, MOVARA_LONG_TYPE start_frame,
+                             MOVARA_LONG_TYPE end_frame, float frame_rate, bool* written) {
+  *written = false;
   const std::int64_t frame_count = range_frame_count_get_f(start_frame, end_frame);
   KEY_BUFFER_TYPE buffer(static_cast<MOVARA_LONG_TYPE>(frame_count * SEQ_QUATERNION_RECORD_SIZE));
   if (buffer.block_get_f() == nullptr) {
-    return false;
+    return;
   }
   MOVARA_LONG_TYPE key_count = 0;
   for (std::int64_t frame = start_frame; frame <= end_frame; ++frame) {
     const MOVARA_LONG_TYPE movara_frame = static_cast<MOVARA_LONG_TYPE>(frame);
     if (em_error_occurred_f() != 0) {
-      return false;
+      return;
     }
     if (fgf_frame_value_key_f(figure, movara_frame, CHANNEL_HEADING) == 0) {
       continue;
@@ -328,5 +333,5 @@ bool seq_heading_track_write_f(MOVARA_LONG_TYPE file, void* figure, MOVARA_LONG_
   }
   key_track_emit(file, buffer.block_get_f(), key_count, SEQ_QUATERNION_VALUE_SIZE,
                  SEQ_QUATERNION_RECORD_SIZE);
-  return true;
+  *written = true;
 }

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <limits>
 
 #include "seq_format.h"
@@ -103,9 +104,9 @@ void* seq_animation_none_get_f() {
   return reinterpret_cast<void*>(static_cast<std::intptr_t>(-1));
 }
 
-SEQ_TRACK_RESULT_TYPE seq_orientation_track_read(MOVARA_LONG_TYPE file, void* figure,
-                                                 short joint) {
-  return seq_track_records_read_f(
+void seq_orientation_track_read(MOVARA_LONG_TYPE file, void* figure, short joint,
+                                SEQ_TRACK_RESULT_TYPE* result) {
+  *result = seq_track_records_read_f(
       file, SEQ_QUATERNION_RECORD_SIZE, [figure, joint](MOVARA_LONG_TYPE frame, const char* fields) {
         quaternion q{};
         seq_quaternion_get(fields, &q);
@@ -114,9 +115,9 @@ SEQ_TRACK_RESULT_TYPE seq_orientation_track_read(MOVARA_LONG_TYPE file, void* fi
       });
 }
 
-SEQ_TRACK_RESULT_TYPE seq_heading_track_read(MOVARA_LONG_TYPE file, void* figure,
-                                             MOVARA_LONG_TYPE channel) {
-  return seq_track_records_read_f(
+void seq_heading_track_read(MOVARA_LONG_TYPE file, void* figure, MOVARA_LONG_TYPE channel,
+                            SEQ_TRACK_RESULT_TYPE* result) {
+  *result = seq_track_records_read_f(
       file, SEQ_QUATERNION_RECORD_SIZE,
       [figure, channel](MOVARA_LONG_TYPE frame, const char* fields) {
         quaternion q{};
@@ -128,9 +129,9 @@ SEQ_TRACK_RESULT_TYPE seq_heading_track_read(MOVARA_LONG_TYPE file, void* figure
       });
 }
 
-SEQ_TRACK_RESULT_TYPE seq_translation_track_read(MOVARA_LONG_TYPE file, void* figure,
-                                                 MOVARA_LONG_TYPE channel) {
-  return seq_track_records_read_f(
+void seq_translation_track_read(MOVARA_LONG_TYPE file, void* figure, MOVARA_LONG_TYPE channel,
+                                SEQ_TRACK_RESULT_TYPE* result) {
+  *result = seq_track_records_read_f(
       file, SEQ_FLOAT_RECORD_SIZE, [figure, channel](MOVARA_LONG_TYPE frame, const char* fields) {
         float value = 0.0f;
         seq_f32_get(fields, &value);
@@ -255,7 +256,9 @@ void* seq_file_read(MOVARA_LONG_TYPE file) {
       }
       continue;
     }
-    if (seq_orientation_track_read(file, figure, joint) == SEQ_TRACK_MALFORMED) {
+    SEQ_TRACK_RESULT_TYPE track_result = SEQ_TRACK_READ;
+    seq_orientation_track_read(file, figure, joint, &track_result);
+    if (track_result == SEQ_TRACK_MALFORMED) {
       return seq_file_refuse_f(animation, nullptr);
     }
     if (i % 3 == 0) {
@@ -269,10 +272,17 @@ void* seq_file_read(MOVARA_LONG_TYPE file) {
   (void)seq_i32_read_f(file);  // the track count, always 4
   // Errors in the root tracks are left to the caller's test; only a track
   // that cannot be held makes the reader give up here.
-  if (seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_X) == SEQ_TRACK_MALFORMED ||
-      seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_Y) == SEQ_TRACK_MALFORMED ||
-      seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_Z) == SEQ_TRACK_MALFORMED ||
-      seq_heading_track_read(file, figure, CHANNEL_HEADING) == SEQ_TRACK_MALFORMED) {
+  for (const MOVARA_LONG_TYPE channel :
+       {CHANNEL_TRANSLATION_X, CHANNEL_TRANSLATION_Y, CHANNEL_TRANSLATION_Z}) {
+    SEQ_TRACK_RESULT_TYPE track_result = SEQ_TRACK_READ;
+    seq_translation_track_read(file, figure, channel, &track_result);
+    if (track_result == SEQ_TRACK_MALFORMED) {
+      return seq_file_refuse_f(animation, nullptr);
+    }
+  }
+  SEQ_TRACK_RESULT_TYPE heading_result = SEQ_TRACK_READ;
+  seq_heading_track_read(file, figure, CHANNEL_HEADING, &heading_result);
+  if (heading_result == SEQ_TRACK_MALFORMED) {
     return seq_file_refuse_f(animation, nullptr);
   }
   return animation;

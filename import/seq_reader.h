@@ -42,20 +42,23 @@ enum SEQ_TRACK_RESULT_TYPE {
 // tracks), converts them in place to memory order and sets a key per record
 // in file order, at frame number - 1; records with a frame number below 1 are
 // not set. No key buffer (Movara's allocation failed): the records stay unread
-// and the answer is SEQ_TRACK_READ; Movara's error state tells the rest.
+// and the result is SEQ_TRACK_READ; Movara's error state tells the rest.
+// Each stores what it found in `*result`, which must not be null:
+// SEQ_TRACK_MALFORMED when the key count cannot be held, SEQ_TRACK_READ else.
 
 // Orientation keys of one joint id, each quaternion normalised first.
-SEQ_TRACK_RESULT_TYPE seq_orientation_track_read(MOVARA_LONG_TYPE file, void* figure, short joint);
+void seq_orientation_track_read(MOVARA_LONG_TYPE file, void* figure, short joint,
+                                SEQ_TRACK_RESULT_TYPE* result);
 // Keys of translation channel 1, 2 or 3. On channel 2, while the figure is
 // pinned to the floor (asked for every key), each key is moved by the floor
 // adjustment: the value set becomes C + (v - (A - B)), with A the value just
 // set as Movara reports it, B the floor channel's value at that frame and C
 // the base value of channel 2.
-SEQ_TRACK_RESULT_TYPE seq_translation_track_read(MOVARA_LONG_TYPE file, void* figure,
-                                                 MOVARA_LONG_TYPE channel);
+void seq_translation_track_read(MOVARA_LONG_TYPE file, void* figure, MOVARA_LONG_TYPE channel,
+                                SEQ_TRACK_RESULT_TYPE* result);
 // Heading keys: each quaternion normalised and turned into angles with
 // qt_to_angles_yxz; the y angle is set on the channel (1000000).
-SEQ_TRACK_RESULT_TYPE seq_heading_track_read(MOVARA_LONG_TYPE file, void* figure,
-                                             MOVARA_LONG_TYPE channel);
+void seq_heading_track_read(MOVARA_LONG_TYPE file, void* figure, MOVARA_LONG_TYPE channel,
+                            SEQ_TRACK_RESULT_TYPE* result);
 
 #endif  // IMPORT_SEQ_READER_H

@@ -165,11 +165,11 @@ TEST_F(SEQ_TRACK_TEST, a_track_is_read_with_one_read_into_one_block_of_its_exact
     file_open(bytes);
     SEQ_TRACK_RESULT_TYPE result = SEQ_TRACK_MALFORMED;
     if (std::string(track.kind) == "orientation") {
-      result = seq_orientation_track_read(file, figure, 0);
+      seq_orientation_track_read(file, figure, 0, &result);
     } else if (std::string(track.kind) == "translation") {
-      result = seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_X);
+      seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_X, &result);
     } else {
-      result = seq_heading_track_read(file, figure, CHANNEL_HEADING);
+      seq_heading_track_read(file, figure, CHANNEL_HEADING, &result);
     }
     EXPECT_EQ(result, SEQ_TRACK_READ);
     EXPECT_EQ(journal_count_get_f("fm_file_read_f"), 3);
@@ -187,8 +187,12 @@ TEST_F(SEQ_TRACK_TEST, a_track_without_keys_allocates_and_sets_nothing) {
   SEQ_BYTES_TYPE bytes;
   bytes.track_quaternion({}).track_float({});
   file_open(bytes);
-  EXPECT_EQ(seq_orientation_track_read(file, figure, 0), SEQ_TRACK_READ);
-  EXPECT_EQ(seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_Y), SEQ_TRACK_READ);
+  SEQ_TRACK_RESULT_TYPE orientation_result = SEQ_TRACK_MALFORMED;
+  seq_orientation_track_read(file, figure, 0, &orientation_result);
+  EXPECT_EQ(orientation_result, SEQ_TRACK_READ);
+  SEQ_TRACK_RESULT_TYPE translation_result = SEQ_TRACK_MALFORMED;
+  seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_Y, &translation_result);
+  EXPECT_EQ(translation_result, SEQ_TRACK_READ);
   EXPECT_EQ(journal_count_get_f("fm_file_read_f"), 4);
   EXPECT_EQ(journal_count_get_f("mm_pointer_create"), 0);
   EXPECT_EQ(journal_count_get_f("fgf_frame_joint_orientation_set"), 0);
@@ -207,9 +211,12 @@ TEST_F(SEQ_TRACK_TEST, key_counts_no_buffer_can_hold_are_malformed_before_any_al
     SEQ_BYTES_TYPE bytes;
     bytes.i32(track.quaternion_track ? 16 : 4).i32(track.count).raw(std::vector<std::uint8_t>(40, 0));
     file_open(bytes);
-    const SEQ_TRACK_RESULT_TYPE result =
-        track.quaternion_track ? seq_heading_track_read(file, figure, CHANNEL_HEADING)
-                               : seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_Z);
+    SEQ_TRACK_RESULT_TYPE result = SEQ_TRACK_READ;
+    if (track.quaternion_track) {
+      seq_heading_track_read(file, figure, CHANNEL_HEADING, &result);
+    } else {
+      seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_Z, &result);
+    }
     EXPECT_EQ(result, SEQ_TRACK_MALFORMED);
     EXPECT_EQ(journal_count_get_f("mm_pointer_create"), 0);
     EXPECT_EQ(mvh_error_message_get_f(), "");
@@ -223,7 +230,9 @@ TEST_F(SEQ_TRACK_TEST, without_a_key_buffer_the_records_stay_unread) {
   bytes.track_float({{1, 1.0f}, {2, 2.0f}});
   file_open(bytes);
   mvh_fault_call_fail("mm_pointer_create", 1);
-  EXPECT_EQ(seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_X), SEQ_TRACK_READ);
+  SEQ_TRACK_RESULT_TYPE result = SEQ_TRACK_MALFORMED;
+  seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_X, &result);
+  EXPECT_EQ(result, SEQ_TRACK_READ);
   EXPECT_TRUE(mvh_fault_fired_f());
   EXPECT_EQ(fm_file_position_get_f(file), 8);
   EXPECT_EQ(journal_count_get_f("fgf_frame_value_set_f"), 0);
@@ -235,7 +244,9 @@ TEST_F(SEQ_TRACK_TEST, channel_2_of_an_unpinned_figure_asks_the_pin_and_keeps_it
   SEQ_BYTES_TYPE bytes;
   bytes.track_float({{1, 4.0f}, {2, -4.0f}});
   file_open(bytes);
-  EXPECT_EQ(seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_Y), SEQ_TRACK_READ);
+  SEQ_TRACK_RESULT_TYPE result = SEQ_TRACK_MALFORMED;
+  seq_translation_track_read(file, figure, CHANNEL_TRANSLATION_Y, &result);
+  EXPECT_EQ(result, SEQ_TRACK_READ);
   EXPECT_EQ(journal_count_get_f("fig_figure_pin_to_floor_get_f"), 2);
   EXPECT_EQ(journal_count_get_f("fgf_frame_value_get_f"), 0);
   const std::vector<MVH_VALUE_KEY_TYPE> keys = mvh_figure_value_keys_get_f(figure, 2);
