@@ -7,6 +7,11 @@
 // under which `main` is an ordinary function; with C linkage its link name is
 // the plain, undecorated `main` that Movara looks for. Nothing else lives in
 // this file, so no other code is built freestanding.
+//
+// On 32-bit mingw the compiler still places a call to the runtime's `__main`
+// (its constructor run) at the top of any function named `main`. In a DLL
+// that call does nothing: the runtime's DLL start-up has already run the
+// constructors, and `__main` runs them only once.
 #include "plugin_frame.h"
 
 extern "C" PLUGIN_EXPORT MOVARA_LONG_TYPE MOVARA_CALL main(MOVARA_LONG_TYPE selector,
