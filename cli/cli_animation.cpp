@@ -6,6 +6,8 @@
 #include <map>
 #include <sstream>
 
+#include "seq_format.h"
+
 namespace {
 
 void* const CLI_ANIMATION_NONE = reinterpret_cast<void*>(-1);
@@ -233,8 +235,9 @@ long cli_animation_last_key_frame_get_f(const CLI_ANIMATION_TYPE& animation) {
 }
 
 long cli_frame_round_trip_get_f(long frame, double frame_rate, long start_frame) {
+  // The same time conversion as the exporter's, then the importer's n - 1.
   const double frame_number =
-      static_cast<double>(frame - start_frame) / frame_rate * 30.0 + 1.0;
+      seq_file_frames_get_f(static_cast<std::int64_t>(frame) - start_frame, static_cast<float>(frame_rate)) + 1.0;
   return static_cast<long>(frame_number) - 1;
 }
 

@@ -199,7 +199,8 @@ bool cli_export_range_check_f(long start_frame, long end_frame, double frame_rat
     return false;
   }
   const double rate = static_cast<double>(static_cast<float>(frame_rate));
-  const long long frame_count = static_cast<long long>(static_cast<double>(frames) / rate * 30.0);
+  const long long frame_count =
+      static_cast<long long>(seq_file_frames_get_f(static_cast<std::int64_t>(frames), static_cast<float>(rate)));
   if (frame_count == 0) {
     *error = "frames " + std::to_string(start_frame) + ".." + std::to_string(end_frame) + " at " +
              cli_rate_text_get_f(rate) +

@@ -25,11 +25,10 @@ std::int64_t range_frame_count_get_f(MOVARA_LONG_TYPE start_frame, MOVARA_LONG_T
   return static_cast<std::int64_t>(end_frame) - static_cast<std::int64_t>(start_frame) + 1;
 }
 
-// A whole number of Movara frames on the file's 30-fps time base: divided by
-// the rate widened to double, then multiplied by 30, in this order.
+// A whole number of Movara frames on the file's 30-fps time base, in double
+// precision (see seq_file_frames_get_f for why the product comes first).
 double file_frames_get_f(std::int64_t movara_frames, float frame_rate) {
-  return static_cast<double>(movara_frames) / static_cast<double>(frame_rate) *
-         SEQ_FILE_FRAME_RATE;
+  return seq_file_frames_get_f(movara_frames, frame_rate);
 }
 
 // A key buffer from mm_pointer_create, given back when it goes out of scope,

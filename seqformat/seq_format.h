@@ -31,6 +31,17 @@ constexpr MOVARA_LONG_TYPE SEQ_ROOT_TRACK_CHANNELS[SEQ_TRACK_COUNT] = {
 constexpr MOVARA_LONG_TYPE SEQ_WRITER_NAME_CAPACITY = 256;   // NUL included
 constexpr MOVARA_LONG_TYPE SEQ_READER_NAME_CAPACITY = 1024;  // NUL included
 
+// A whole number of Movara frames on the file's 30-fps time base, before any
+// cut toward zero. The frames are multiplied by 30 before the division by the
+// rate: the product is exact in double precision, so a quotient that is a
+// whole number comes out whole. Dividing first (frames / rate * 30) lands just
+// below whole numbers (123 / 30.0 * 30.0 is 122.99999999999999), and the cut
+// then gives two neighbouring frames the same frame number at 30 frames per
+// second, so that one of the two keys is lost on import.
+inline double seq_file_frames_get_f(std::int64_t movara_frames, float frame_rate) {
+  return static_cast<double>(movara_frames) * SEQ_FILE_FRAME_RATE / static_cast<double>(frame_rate);
+}
+
 // True for both magics a reader accepts.
 constexpr bool seq_magic_check_f(std::uint32_t magic) {
   return magic == SEQ_MAGIC || magic == SEQ_MAGIC_ALTERNATE;

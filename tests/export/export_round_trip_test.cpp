@@ -104,9 +104,11 @@ RANDOM_ANIMATION_TYPE random_animation_create_f(unsigned int seed) {
 
 // The Movara frame at which the import sets the key of exported frame f.
 long import_frame_get_f(const RANDOM_ANIMATION_TYPE& made, long frame) {
-  const double frame_number =
-      static_cast<double>(frame - made.start_frame) / static_cast<double>(made.frame_rate) * 30.0 + 1.0;
-  return static_cast<long>(frame_number) - 1;
+  // The generator's rates are whole numbers, so the 30-fps frame in which a
+  // key falls is exact integer arithmetic: frames x 30 / rate, cut, plus 1.
+  const long long frames_after_start = frame - made.start_frame;
+  const long long rate = static_cast<long long>(made.frame_rate);
+  return static_cast<long>(frames_after_start * 30 / rate + 1) - 1;
 }
 
 bool frame_exported_f(const RANDOM_ANIMATION_TYPE& made, long frame) {

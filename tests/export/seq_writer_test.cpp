@@ -76,6 +76,10 @@ INSTANTIATE_TEST_SUITE_P(
     FRAME_RATES, SEQ_WRITER_TIME_TEST,
     ::testing::Values(
         TIME_CASE_TYPE{"at_30_frames_0_1_5_after_start_are_1_2_6", 30.0f, 10, 109, {10, 11, 15}, {1, 2, 6}, 100},
+        TIME_CASE_TYPE{"at_30_a_range_of_123_frames_counts_123", 30.0f, 0, 122, {121, 122}, {122, 123}, 123},
+        TIME_CASE_TYPE{"at_30_frames_245_to_247_after_start_are_246_to_248", 30.0f, 0, 299, {245, 246, 247}, {246, 247, 248}, 300},
+        TIME_CASE_TYPE{"at_24_frame_196_after_start_is_246", 24.0f, 0, 199, {196}, {246}, 250},
+        TIME_CASE_TYPE{"at_60_frame_246_after_start_is_124", 60.0f, 0, 299, {246}, {124}, 150},
         TIME_CASE_TYPE{"at_24_ten_frames_after_start_is_13", 24.0f, 20, 119, {20, 30}, {1, 13}, 125},
         TIME_CASE_TYPE{"at_60_two_frames_share_a_number_and_both_are_kept", 60.0f, 0, 99, {0, 1, 2, 3}, {1, 1, 2, 2}, 50},
         TIME_CASE_TYPE{"at_25_a_hundred_frames_count_120", 25.0f, 0, 99, {99}, {119}, 120},
