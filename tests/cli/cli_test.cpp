@@ -54,10 +54,13 @@ std::string cli_argument_quoted_get_f(const std::string& argument) {
   return quoted + "'";
 }
 
-// Runs the program with its output in files beside the scratch folder.
+// Runs the program with its output in files beside the scratch folder. The
+// files carry this process's id: ctest runs the cases of this program in
+// parallel processes, each counting its runs from 0.
 CLI_RUN_TYPE cli_run_f(const std::vector<std::string>& arguments) {
   static int run_count = 0;
-  const fs::path output_folder = fs::path(TEST_SCRATCH_DIRECTORY) / "runs";
+  const fs::path output_folder =
+      fs::path(TEST_SCRATCH_DIRECTORY) / ("runs_" + std::to_string(static_cast<long>(getpid())));
   fs::create_directories(output_folder);
   const fs::path out_path = output_folder / ("run_" + std::to_string(run_count) + ".out");
   const fs::path err_path = output_folder / ("run_" + std::to_string(run_count) + ".err");
