@@ -3,7 +3,7 @@
 
 namespace {
 
-class MovaraControlTest : public MOVARA_TEST_TYPE {
+class MOVARA_CONTROL_TEST : public MOVARA_TEST_TYPE {
  protected:
   // A small job that makes fallible calls of many kinds, cleaning up on every
   // path the way the plug-ins do; answers whether it ran to its end.
@@ -58,14 +58,14 @@ class MovaraControlTest : public MOVARA_TEST_TYPE {
   }
 };
 
-TEST_F(MovaraControlTest, TheJobRunsCleanWithoutFaults) {
+TEST_F(MOVARA_CONTROL_TEST, the_job_runs_clean_without_faults) {
   EXPECT_TRUE(job_run_f());
   EXPECT_FALSE(em_error_occurred_f());
   EXPECT_EQ(mvh_fault_fallible_call_count_get_f(), 15);
   counters_expect_zero();
 }
 
-TEST_F(MovaraControlTest, FaultSweepOverEveryFallibleCall) {
+TEST_F(MOVARA_CONTROL_TEST, fault_sweep_over_every_fallible_call) {
   const long calls = [this] {
     job_run_f();
     return mvh_fault_fallible_call_count_get_f();
@@ -88,7 +88,7 @@ TEST_F(MovaraControlTest, FaultSweepOverEveryFallibleCall) {
   }
 }
 
-TEST_F(MovaraControlTest, SilentFaultsAnswerTheFailureValueOnly) {
+TEST_F(MOVARA_CONTROL_TEST, silent_faults_answer_the_failure_value_only) {
   mvh_fault_call_fail("mm_pointer_create", 1, MVH_FAULT_SILENT);
   EXPECT_EQ(mm_pointer_create(10), nullptr);
   EXPECT_FALSE(em_error_occurred_f());
@@ -96,7 +96,7 @@ TEST_F(MovaraControlTest, SilentFaultsAnswerTheFailureValueOnly) {
   EXPECT_EQ(mvh_live_block_count_get_f(), blocks_at_start_);
 }
 
-TEST_F(MovaraControlTest, NamedFaultFailsTheNthCallOfThatFunctionOnly) {
+TEST_F(MOVARA_CONTROL_TEST, named_fault_fails_the_nth_call_of_that_function_only) {
   mvh_fault_call_fail("fgf_frame_value_set_f", 3);
   void* animation = anm_animation_create_f();
   void* figure = anm_animation_figure_add_f(animation, nullptr, 1);
@@ -119,9 +119,9 @@ struct FAULT_CASE_TYPE {
   const char* function;
 };
 
-class MovaraFaultByNameTest : public MovaraControlTest, public ::testing::WithParamInterface<FAULT_CASE_TYPE> {};
+class MOVARA_FAULT_BY_NAME_TEST : public MOVARA_CONTROL_TEST, public ::testing::WithParamInterface<FAULT_CASE_TYPE> {};
 
-TEST_P(MovaraFaultByNameTest, TheJobStopsWithTheErrorSetAndNothingLeftOpen) {
+TEST_P(MOVARA_FAULT_BY_NAME_TEST, the_job_stops_with_the_error_set_and_nothing_left_open) {
   mvh_fault_call_fail(GetParam().function, 1);
   EXPECT_FALSE(job_run_f());
   EXPECT_TRUE(mvh_fault_fired_f());
@@ -130,7 +130,7 @@ TEST_P(MovaraFaultByNameTest, TheJobStopsWithTheErrorSetAndNothingLeftOpen) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Functions, MovaraFaultByNameTest,
+    FUNCTIONS, MOVARA_FAULT_BY_NAME_TEST,
     ::testing::Values(FAULT_CASE_TYPE{"fm_file_create_e"}, FAULT_CASE_TYPE{"fm_file_open_f"},
                       FAULT_CASE_TYPE{"fm_file_write_f"}, FAULT_CASE_TYPE{"mm_pointer_create"},
                       FAULT_CASE_TYPE{"anm_animation_create_f"}, FAULT_CASE_TYPE{"anm_animation_figure_add_f"},
@@ -141,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FAULT_CASE_TYPE{"fgf_frame_value_set_f"}, FAULT_CASE_TYPE{"fgf_frame_joint_orientation_set"},
                       FAULT_CASE_TYPE{"stw_status_initialize_e"}));
 
-TEST_F(MovaraControlTest, FailureValuesOfTheFileAndListCalls) {
+TEST_F(MOVARA_CONTROL_TEST, failure_values_of_the_file_and_list_calls) {
   file_put("in.bin", {1, 2, 3, 4});
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("in.bin");
   MOVARA_LONG_TYPE file = fm_file_open_f(&identifier, 1);
@@ -172,7 +172,7 @@ TEST_F(MovaraControlTest, FailureValuesOfTheFileAndListCalls) {
   EXPECT_EQ(mvh_status_get_f().open_count, 0);
 }
 
-TEST_F(MovaraControlTest, FaultsOnInfallibleOrUnknownNamesNeverFire) {
+TEST_F(MOVARA_CONTROL_TEST, faults_on_infallible_or_unknown_names_never_fire) {
   mvh_fault_call_fail("em_error_occurred_f", 1);
   mvh_fault_call_fail("no_such_function_f", 1);
   em_error_occurred_f();
@@ -185,7 +185,7 @@ TEST_F(MovaraControlTest, FaultsOnInfallibleOrUnknownNamesNeverFire) {
   EXPECT_EQ(mvh_fault_fallible_call_count_get_f(), 0);
 }
 
-TEST_F(MovaraControlTest, JournalNamesEveryCallInOrder) {
+TEST_F(MOVARA_CONTROL_TEST, journal_names_every_call_in_order) {
   em_error_occurred_f();
   char* block = mm_pointer_create(4);
   mm_pointer_dispose(block);
@@ -198,7 +198,7 @@ TEST_F(MovaraControlTest, JournalNamesEveryCallInOrder) {
   EXPECT_EQ(mvh_journal_call_count_get_f("mm_pointer_create"), 0);
 }
 
-TEST_F(MovaraControlTest, JournalCanBeTurnedOffAndIsCapped) {
+TEST_F(MOVARA_CONTROL_TEST, journal_can_be_turned_off_and_is_capped) {
   mvh_journal_enable(false);
   EXPECT_FALSE(mvh_journal_enabled_f());
   for (int i = 0; i < 1000; ++i) em_error_occurred_f();
@@ -224,7 +224,7 @@ void status_listen(const MVH_STATUS_TYPE& status, void* user_data) {
       STATUS_EVENT_TYPE{status.open, status.progress, status.job_object});
 }
 
-TEST_F(MovaraControlTest, StatusWindowRecordsAndTellsItsListener) {
+TEST_F(MOVARA_CONTROL_TEST, status_window_records_and_tells_its_listener) {
   std::vector<STATUS_EVENT_TYPE> events;
   mvh_status_listener_set(status_listen, &events);
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("walk.seq");
@@ -266,7 +266,7 @@ TEST_F(MovaraControlTest, StatusWindowRecordsAndTellsItsListener) {
   EXPECT_FALSE(em_error_occurred_f());
 }
 
-TEST_F(MovaraControlTest, ResetClearsEverything) {
+TEST_F(MOVARA_CONTROL_TEST, reset_clears_everything) {
   mvh_error_set("something failed");
   EXPECT_TRUE(em_error_occurred_f());
   EXPECT_EQ(mvh_error_message_get_f(), "something failed");

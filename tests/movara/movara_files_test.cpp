@@ -6,9 +6,9 @@
 
 namespace {
 
-class MovaraFilesTest : public MOVARA_TEST_TYPE {};
+class MOVARA_FILES_TEST : public MOVARA_TEST_TYPE {};
 
-TEST_F(MovaraFilesTest, ShortReadSetsTheErrorNamingTheFileAndTheByteCounts) {
+TEST_F(MOVARA_FILES_TEST, short_read_sets_the_error_naming_the_file_and_the_byte_counts) {
   file_put("walk.seq", std::vector<unsigned char>(14, 0xAB));
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("walk.seq");
   MOVARA_LONG_TYPE file = fm_file_open_f(&identifier, 1);
@@ -25,7 +25,7 @@ TEST_F(MovaraFilesTest, ShortReadSetsTheErrorNamingTheFileAndTheByteCounts) {
   EXPECT_EQ(mvh_open_file_count_get_f(), 0);
 }
 
-TEST_F(MovaraFilesTest, TheFirstMessageStaysUntilReset) {
+TEST_F(MOVARA_FILES_TEST, the_first_message_stays_until_reset) {
   file_put("short.seq", {1, 2, 3});
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("short.seq");
   MOVARA_LONG_TYPE file = fm_file_open_f(&identifier, 1);
@@ -55,7 +55,7 @@ void os_error_message_expect(const std::string& context, const std::string& posi
 #endif
 }
 
-TEST_F(MovaraFilesTest, OpeningAMissingFileSetsTheErrorAndAnswersNone) {
+TEST_F(MOVARA_FILES_TEST, opening_a_missing_file_sets_the_error_and_answers_none) {
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("walk.seq");
   EXPECT_EQ(fm_file_open_f(&identifier, 1), FM_FILE_NONE);
   EXPECT_TRUE(em_error_occurred_f());
@@ -63,7 +63,7 @@ TEST_F(MovaraFilesTest, OpeningAMissingFileSetsTheErrorAndAnswersNone) {
   EXPECT_EQ(mvh_open_file_count_get_f(), 0);
 }
 
-TEST_F(MovaraFilesTest, WriteModeNeedsAnExistingFileAndTruncatesIt) {
+TEST_F(MOVARA_FILES_TEST, write_mode_needs_an_existing_file_and_truncates_it) {
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("out.seq");
   EXPECT_EQ(fm_file_open_f(&identifier, 0), FM_FILE_NONE);
   EXPECT_TRUE(em_error_occurred_f());
@@ -78,7 +78,7 @@ TEST_F(MovaraFilesTest, WriteModeNeedsAnExistingFileAndTruncatesIt) {
   EXPECT_EQ(file_get_f("out.seq"), (std::vector<unsigned char>{1, 2, 3}));
 }
 
-TEST_F(MovaraFilesTest, CreateMakesOrTruncatesTheFileAndFailsInAMissingFolder) {
+TEST_F(MOVARA_FILES_TEST, create_makes_or_truncates_the_file_and_fails_in_a_missing_folder) {
   file_put("made.seq", {5, 5});
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("made.seq");
   EXPECT_EQ(fm_file_create_e(&identifier), 0);
@@ -90,7 +90,7 @@ TEST_F(MovaraFilesTest, CreateMakesOrTruncatesTheFileAndFailsInAMissingFolder) {
   os_error_message_expect("cannot create made.seq", "No such file or directory");
 }
 
-TEST_F(MovaraFilesTest, TypeAndCreatorAreRecordedPerPath) {
+TEST_F(MOVARA_FILES_TEST, type_and_creator_are_recorded_per_path) {
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("typed.seq");
   ASSERT_EQ(fm_file_create_e(&identifier), 0);
   EXPECT_EQ(fm_file_type_and_creator_set_e(&identifier, FILE_TYPE_CMPS, FORMAT_ID_SEQ), 0);
@@ -102,7 +102,7 @@ TEST_F(MovaraFilesTest, TypeAndCreatorAreRecordedPerPath) {
   EXPECT_TRUE(em_error_occurred_f());
 }
 
-TEST_F(MovaraFilesTest, PositionsFromTheStartAndFromTheCurrentPosition) {
+TEST_F(MOVARA_FILES_TEST, positions_from_the_start_and_from_the_current_position) {
   std::vector<unsigned char> bytes;
   for (int i = 0; i < 64; ++i) bytes.push_back(static_cast<unsigned char>(i));
   file_put("positions.bin", bytes);
@@ -138,7 +138,7 @@ TEST_F(MovaraFilesTest, PositionsFromTheStartAndFromTheCurrentPosition) {
   fm_file_close(file);
 }
 
-TEST_F(MovaraFilesTest, HandlesAreSmallPositiveNumbersAndUnknownOnesAreRefused) {
+TEST_F(MOVARA_FILES_TEST, handles_are_small_positive_numbers_and_unknown_ones_are_refused) {
   file_put("a.bin", {1});
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("a.bin");
   MOVARA_LONG_TYPE first = fm_file_open_f(&identifier, 1);
@@ -158,7 +158,7 @@ TEST_F(MovaraFilesTest, HandlesAreSmallPositiveNumbersAndUnknownOnesAreRefused) 
   EXPECT_EQ(mvh_open_file_count_get_f(), 0);
 }
 
-TEST_F(MovaraFilesTest, ReadingAWriteHandleAndWritingAReadHandleAreErrors) {
+TEST_F(MOVARA_FILES_TEST, reading_a_write_handle_and_writing_a_read_handle_are_errors) {
   file_put("rw.bin", {1, 2});
   FM_FILE_IDENTIFIER_TYPE identifier = identifier_get_f("rw.bin");
   MOVARA_LONG_TYPE reading = fm_file_open_f(&identifier, 1);
@@ -173,7 +173,7 @@ TEST_F(MovaraFilesTest, ReadingAWriteHandleAndWritingAReadHandleAreErrors) {
   fm_file_close(writing);
 }
 
-TEST_F(MovaraFilesTest, IdentifiersSplitPathsAndBeginWithTheName) {
+TEST_F(MOVARA_FILES_TEST, identifiers_split_paths_and_begin_with_the_name) {
   FM_FILE_IDENTIFIER_TYPE identifier;
   ASSERT_TRUE(mvh_file_identifier_make_f(&identifier, "/tmp/anims/walk.seq"));
   EXPECT_STREQ(identifier.name, "walk.seq");
@@ -209,9 +209,9 @@ struct EXTENSION_CASE_TYPE {
   bool has_extension;
 };
 
-class MovaraExtensionTest : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<EXTENSION_CASE_TYPE> {};
+class MOVARA_EXTENSION_TEST : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<EXTENSION_CASE_TYPE> {};
 
-TEST_P(MovaraExtensionTest, TheExtensionIsTheTextAfterTheLastPoint) {
+TEST_P(MOVARA_EXTENSION_TEST, the_extension_is_the_text_after_the_last_point) {
   const EXTENSION_CASE_TYPE& c = GetParam();
   char without[256];
   char extension[256];
@@ -221,7 +221,7 @@ TEST_P(MovaraExtensionTest, TheExtensionIsTheTextAfterTheLastPoint) {
   EXPECT_STREQ(extension, c.extension);
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, MovaraExtensionTest,
+INSTANTIATE_TEST_SUITE_P(NAMES, MOVARA_EXTENSION_TEST,
                          ::testing::Values(EXTENSION_CASE_TYPE{"walk.seq", "walk", "seq", true},
                                            EXTENSION_CASE_TYPE{"Vestan.dll.dll", "Vestan.dll", "dll", true},
                                            EXTENSION_CASE_TYPE{"walk", "walk", "", false},
@@ -230,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(Names, MovaraExtensionTest,
                                            EXTENSION_CASE_TYPE{"", "", "", false},
                                            EXTENSION_CASE_TYPE{"a.b.c.SEQ", "a.b.c", "SEQ", true}));
 
-TEST_F(MovaraFilesTest, ExtensionRemovalIsBoundedBySize) {
+TEST_F(MOVARA_FILES_TEST, extension_removal_is_bounded_by_size) {
   char result[6];
   std::memset(result, 'Z', sizeof(result));
   fme_file_extension_remove(text_f("longname.seq"), result, 5);
@@ -238,7 +238,7 @@ TEST_F(MovaraFilesTest, ExtensionRemovalIsBoundedBySize) {
   EXPECT_EQ(result[5], 'Z');
 }
 
-TEST_F(MovaraFilesTest, PathFileNameIsTheLastComponent) {
+TEST_F(MOVARA_FILES_TEST, path_file_name_is_the_last_component) {
   void* skeleton = skl_skeleton_skel_create_f(text_f("walker"));
   char name[256];
   fp_file_path_file_name_get(sk_skeleton_model_file_path_get_f(static_cast<DT_DATA_DIRECTORY_TYPE**>(skeleton)),
@@ -262,9 +262,9 @@ struct FORMAT_CASE_TYPE {
   MOVARA_LONG_TYPE format;
 };
 
-class MovaraFormatTest : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<FORMAT_CASE_TYPE> {};
+class MOVARA_FORMAT_TEST : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<FORMAT_CASE_TYPE> {};
 
-TEST_P(MovaraFormatTest, ClassifiesByRegisteredExtensionIgnoringCase) {
+TEST_P(MOVARA_FORMAT_TEST, classifies_by_registered_extension_ignoring_case) {
   ASSERT_TRUE(ffr_file_format_add_f(FORMAT_ID_SEQ, text_f("Vestan")));
   ASSERT_TRUE(ffr_file_format_extension_set_f(FORMAT_ID_SEQ, text_f("seq")));
   ASSERT_TRUE(ffr_file_format_add_f(fourcc_f(".bvh"), text_f("Biovision")));
@@ -275,7 +275,7 @@ TEST_P(MovaraFormatTest, ClassifiesByRegisteredExtensionIgnoringCase) {
   EXPECT_FALSE(em_error_occurred_f());
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, MovaraFormatTest,
+INSTANTIATE_TEST_SUITE_P(NAMES, MOVARA_FORMAT_TEST,
                          ::testing::Values(FORMAT_CASE_TYPE{"walk.seq", FORMAT_ID_SEQ},
                                            FORMAT_CASE_TYPE{"WALK.SEQ", FORMAT_ID_SEQ},
                                            FORMAT_CASE_TYPE{"walk.Seq", FORMAT_ID_SEQ},
@@ -288,7 +288,7 @@ INSTANTIATE_TEST_SUITE_P(Names, MovaraFormatTest,
                                            FORMAT_CASE_TYPE{"walk.sequence", 0},
                                            FORMAT_CASE_TYPE{"walk.txt", 0}));
 
-TEST_F(MovaraFilesTest, FormatNamesAndRegistrationsAreKept) {
+TEST_F(MOVARA_FILES_TEST, format_names_and_registrations_are_kept) {
   char name[256];
   EXPECT_FALSE(ffr_file_format_name_get_f(FORMAT_ID_SEQ, name, 256));
   EXPECT_STREQ(name, "");
@@ -315,7 +315,7 @@ TEST_F(MovaraFilesTest, FormatNamesAndRegistrationsAreKept) {
   EXPECT_EQ(registration.parameter, 0);
 }
 
-TEST_F(MovaraFilesTest, FilterDataRecordsAreGetOrAddByTagAndIndex) {
+TEST_F(MOVARA_FILES_TEST, filter_data_records_are_get_or_add_by_tag_and_index) {
   DT_DATA_HEADER_TYPE** list = mvh_filter_data_list_create_f();
   ASSERT_NE(list, nullptr);
   ASSERT_NE(*list, nullptr);
@@ -344,7 +344,7 @@ TEST_F(MovaraFilesTest, FilterDataRecordsAreGetOrAddByTagAndIndex) {
   EXPECT_FALSE(em_error_occurred_f());
 }
 
-TEST_F(MovaraFilesTest, FilterDataOnANonListIsAnError) {
+TEST_F(MOVARA_FILES_TEST, filter_data_on_a_non_list_is_an_error) {
   DT_DATA_HEADER_TYPE* bogus = nullptr;
   EXPECT_EQ(fdt_filter_data_add_f(&bogus, 1, 0, 4, 0), nullptr);
   EXPECT_TRUE(em_error_occurred_f());
@@ -354,7 +354,7 @@ TEST_F(MovaraFilesTest, FilterDataOnANonListIsAnError) {
   EXPECT_TRUE(em_error_occurred_f());
 }
 
-TEST_F(MovaraFilesTest, ExportRangeComesFromTheExportOptionsRecord) {
+TEST_F(MOVARA_FILES_TEST, export_range_comes_from_the_export_options_record) {
   DT_DATA_HEADER_TYPE** list = mvh_filter_data_list_create_f();
   EXPECT_EQ(efo_export_file_options_start_frame_get_f(list), 0);
   EXPECT_EQ(efo_export_file_options_end_frame_get_f(list), 0);

@@ -6,7 +6,7 @@
 
 namespace {
 
-class MovaraKeysTest : public MOVARA_TEST_TYPE {
+class MOVARA_KEYS_TEST : public MOVARA_TEST_TYPE {
  protected:
   void SetUp() override {
     MOVARA_TEST_TYPE::SetUp();
@@ -18,7 +18,7 @@ class MovaraKeysTest : public MOVARA_TEST_TYPE {
   void* figure_ = nullptr;
 };
 
-TEST_F(MovaraKeysTest, ValueKeysAreSortedAndReplacedOnTheSameFrame) {
+TEST_F(MOVARA_KEYS_TEST, value_keys_are_sorted_and_replaced_on_the_same_frame) {
   for (MOVARA_LONG_TYPE frame : {5, 1, 9, 3, 7}) {
     EXPECT_EQ(fgf_frame_value_set_f(figure_, frame, CHANNEL_TRANSLATION_X, static_cast<float>(frame * 10)), 0);
   }
@@ -41,9 +41,9 @@ struct VALUE_READ_CASE_TYPE {
   float expected;
 };
 
-class MovaraValueReadTest : public MovaraKeysTest, public ::testing::WithParamInterface<VALUE_READ_CASE_TYPE> {};
+class MOVARA_VALUE_READ_TEST : public MOVARA_KEYS_TEST, public ::testing::WithParamInterface<VALUE_READ_CASE_TYPE> {};
 
-TEST_P(MovaraValueReadTest, InterpolatesBetweenKeysAndHoldsOutside) {
+TEST_P(MOVARA_VALUE_READ_TEST, interpolates_between_keys_and_holds_outside) {
   mvh_figure_base_value_set(figure_, CHANNEL_TRANSLATION_X, -5.0f);
   fgf_frame_value_set_f(figure_, 2, CHANNEL_TRANSLATION_X, 10.0f);
   fgf_frame_value_set_f(figure_, 6, CHANNEL_TRANSLATION_X, 30.0f);
@@ -51,14 +51,14 @@ TEST_P(MovaraValueReadTest, InterpolatesBetweenKeysAndHoldsOutside) {
       << GetParam().frame;
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, MovaraValueReadTest,
+INSTANTIATE_TEST_SUITE_P(FRAMES, MOVARA_VALUE_READ_TEST,
                          ::testing::Values(VALUE_READ_CASE_TYPE{-1, -5.0f}, VALUE_READ_CASE_TYPE{0, 10.0f},
                                            VALUE_READ_CASE_TYPE{2, 10.0f}, VALUE_READ_CASE_TYPE{3, 15.0f},
                                            VALUE_READ_CASE_TYPE{4, 20.0f}, VALUE_READ_CASE_TYPE{6, 30.0f},
                                            VALUE_READ_CASE_TYPE{7, 30.0f},
                                            VALUE_READ_CASE_TYPE{2000000000, 30.0f}));
 
-TEST_F(MovaraKeysTest, ATrackWithoutKeysReadsItsBaseValue) {
+TEST_F(MOVARA_KEYS_TEST, a_track_without_keys_reads_its_base_value) {
   EXPECT_EQ(fgf_frame_value_get_f(figure_, 0, CHANNEL_TRANSLATION_X), 0.0f);
   EXPECT_EQ(fgf_frame_value_get_f(figure_, 12, CHANNEL_HEADING), 0.0f);
   mvh_figure_base_value_set(figure_, 42, 1.25f);
@@ -76,10 +76,10 @@ struct NEGATIVE_FRAME_CASE_TYPE {
   MOVARA_LONG_TYPE frame;
 };
 
-class MovaraNegativeFrameTest : public MovaraKeysTest,
+class MOVARA_NEGATIVE_FRAME_TEST : public MOVARA_KEYS_TEST,
                                 public ::testing::WithParamInterface<NEGATIVE_FRAME_CASE_TYPE> {};
 
-TEST_P(MovaraNegativeFrameTest, KeysAtNegativeFramesAreRefusedWithTheErrorSet) {
+TEST_P(MOVARA_NEGATIVE_FRAME_TEST, keys_at_negative_frames_are_refused_with_the_error_set) {
   EXPECT_NE(fgf_frame_value_set_f(figure_, GetParam().frame, CHANNEL_TRANSLATION_X, 1.0f), 0);
   EXPECT_TRUE(em_error_occurred_f());
   EXPECT_NE(mvh_error_message_get_f().find("frame " + std::to_string(GetParam().frame)), std::string::npos)
@@ -91,11 +91,11 @@ TEST_P(MovaraNegativeFrameTest, KeysAtNegativeFramesAreRefusedWithTheErrorSet) {
   EXPECT_EQ(mvh_figure_key_count_get_f(figure_), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Frames, MovaraNegativeFrameTest,
+INSTANTIATE_TEST_SUITE_P(FRAMES, MOVARA_NEGATIVE_FRAME_TEST,
                          ::testing::Values(NEGATIVE_FRAME_CASE_TYPE{-1}, NEGATIVE_FRAME_CASE_TYPE{-2},
                                            NEGATIVE_FRAME_CASE_TYPE{INT32_MIN}));
 
-TEST_F(MovaraKeysTest, AKeyAtAFarFrameIsCheap) {
+TEST_F(MOVARA_KEYS_TEST, a_key_at_a_far_frame_is_cheap) {
   long long bytes_before = mvh_live_block_bytes_get_f();
   auto start = std::chrono::steady_clock::now();
   fgf_frame_value_set_f(figure_, 0, CHANNEL_TRANSLATION_X, 0.0f);
@@ -113,7 +113,7 @@ TEST_F(MovaraKeysTest, AKeyAtAFarFrameIsCheap) {
   EXPECT_FALSE(em_error_occurred_f());
 }
 
-TEST_F(MovaraKeysTest, ThirtyThousandKeysInFrameOrderAreQuick) {
+TEST_F(MOVARA_KEYS_TEST, thirty_thousand_keys_in_frame_order_are_quick) {
   auto start = std::chrono::steady_clock::now();
   quaternion q{1.0f, 0.0f, 0.0f, 0.0f};
   for (MOVARA_LONG_TYPE frame = 0; frame < 30000; ++frame) {
@@ -129,7 +129,7 @@ TEST_F(MovaraKeysTest, ThirtyThousandKeysInFrameOrderAreQuick) {
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
 }
 
-TEST_F(MovaraKeysTest, OrientationKeysInterpolateNormalisedAndHold) {
+TEST_F(MOVARA_KEYS_TEST, orientation_keys_interpolate_normalised_and_hold) {
   quaternion first{1.0f, 0.0f, 0.0f, 0.0f};
   quaternion second{0.0f, 0.0f, 1.0f, 0.0f};  // 180 degrees about y
   fgf_frame_joint_orientation_set(figure_, 10, 2, &first);
@@ -163,7 +163,7 @@ TEST_F(MovaraKeysTest, OrientationKeysInterpolateNormalisedAndHold) {
   EXPECT_TRUE(em_error_occurred_f());
 }
 
-TEST_F(MovaraKeysTest, FloorChannelMeaning) {
+TEST_F(MOVARA_KEYS_TEST, floor_channel_meaning) {
   // Channel 2's base is the root's rest height; the floor channel reads channel 2.
   EXPECT_EQ(fgf_frame_value_get_f(figure_, -1, CHANNEL_TRANSLATION_Y), MVH_STOCK_MALE_HIP_HEIGHT);
   EXPECT_EQ(fgf_frame_value_get_f(figure_, 0, CHANNEL_TRANSLATION_Y), MVH_STOCK_MALE_HIP_HEIGHT);
@@ -194,9 +194,9 @@ TEST_F(MovaraKeysTest, FloorChannelMeaning) {
 }
 
 // Heading angles through order 12 and back: cases differ only in data.
-class MovaraHeadingRoundTripTest : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<float> {};
+class MOVARA_HEADING_ROUND_TRIP_TEST : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<float> {};
 
-TEST_P(MovaraHeadingRoundTripTest, AnglesZeroHZeroGiveBackH) {
+TEST_P(MOVARA_HEADING_ROUND_TRIP_TEST, angles_zero_h_zero_give_back_h) {
   coord3 angles{0.0f, GetParam(), 0.0f};
   quaternion q;
   qt_angles_to_quat(&q, &angles, ANGLE_ORDER_YXZ);
@@ -212,7 +212,7 @@ TEST_P(MovaraHeadingRoundTripTest, AnglesZeroHZeroGiveBackH) {
   EXPECT_NEAR(back.z, 0.0f, 1e-4);
 }
 
-INSTANTIATE_TEST_SUITE_P(Headings, MovaraHeadingRoundTripTest,
+INSTANTIATE_TEST_SUITE_P(HEADINGS, MOVARA_HEADING_ROUND_TRIP_TEST,
                          ::testing::Values(0.0f, 1.0f, -1.0f, 30.0f, -45.0f, 90.0f, -90.0f, 135.0f, -135.0f,
                                            179.0f, -179.5f, 180.0f, 0.001f));
 
@@ -221,9 +221,9 @@ struct ANGLES_CASE_TYPE {
   float x, y, z;
 };
 
-class MovaraAnglesRoundTripTest : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<ANGLES_CASE_TYPE> {};
+class MOVARA_ANGLES_ROUND_TRIP_TEST : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<ANGLES_CASE_TYPE> {};
 
-TEST_P(MovaraAnglesRoundTripTest, YxzAnglesComeBack) {
+TEST_P(MOVARA_ANGLES_ROUND_TRIP_TEST, yxz_angles_come_back) {
   coord3 angles{GetParam().x, GetParam().y, GetParam().z};
   quaternion q;
   qt_angles_to_quat(&q, &angles, ANGLE_ORDER_YXZ);
@@ -234,14 +234,14 @@ TEST_P(MovaraAnglesRoundTripTest, YxzAnglesComeBack) {
   EXPECT_NEAR(back.z, angles.z, 2e-3);
 }
 
-INSTANTIATE_TEST_SUITE_P(Triples, MovaraAnglesRoundTripTest,
+INSTANTIATE_TEST_SUITE_P(TRIPLES, MOVARA_ANGLES_ROUND_TRIP_TEST,
                          ::testing::Values(ANGLES_CASE_TYPE{10.0f, 20.0f, 30.0f},
                                            ANGLES_CASE_TYPE{-45.0f, 120.0f, -60.0f},
                                            ANGLES_CASE_TYPE{80.0f, -170.0f, 5.0f},
                                            ANGLES_CASE_TYPE{0.0f, 0.0f, 90.0f},
                                            ANGLES_CASE_TYPE{-30.0f, 0.0f, 0.0f}));
 
-TEST(MovaraQuaternionTest, OrderTwelveIsRyTimesRxTimesRz) {
+TEST(MOVARA_QUATERNION_TEST, order_twelve_is_ry_times_rx_times_rz) {
   // Ry(90) * Rx(90): q = (1/2, 1/2, 1/2, -1/2).
   coord3 angles{90.0f, 90.0f, 0.0f};
   quaternion q;
@@ -262,9 +262,9 @@ struct NORMALIZE_CASE_TYPE {
   quaternion out;
 };
 
-class MovaraNormalizeTest : public ::testing::TestWithParam<NORMALIZE_CASE_TYPE> {};
+class MOVARA_NORMALIZE_TEST : public ::testing::TestWithParam<NORMALIZE_CASE_TYPE> {};
 
-TEST_P(MovaraNormalizeTest, UnitLengthAndZeroBecomesIdentity) {
+TEST_P(MOVARA_NORMALIZE_TEST, unit_length_and_zero_becomes_identity) {
   quaternion q = GetParam().in;
   qt_normalize(&q);
   EXPECT_NEAR(q.w, GetParam().out.w, 1e-6);
@@ -273,7 +273,7 @@ TEST_P(MovaraNormalizeTest, UnitLengthAndZeroBecomesIdentity) {
   EXPECT_NEAR(q.z, GetParam().out.z, 1e-6);
 }
 
-INSTANTIATE_TEST_SUITE_P(Quaternions, MovaraNormalizeTest,
+INSTANTIATE_TEST_SUITE_P(QUATERNIONS, MOVARA_NORMALIZE_TEST,
                          ::testing::Values(NORMALIZE_CASE_TYPE{{0, 0, 0, 0}, {1, 0, 0, 0}},
                                            NORMALIZE_CASE_TYPE{{2, 0, 0, 0}, {1, 0, 0, 0}},
                                            NORMALIZE_CASE_TYPE{{0, 0, -3, 0}, {0, 0, -1, 0}},

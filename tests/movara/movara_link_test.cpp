@@ -101,7 +101,7 @@ const FUNCTION_ADDRESS_TYPE movara_functions[] = {
 
 }  // namespace
 
-TEST(MovaraLinkTest, All73FunctionsLinkUnderTheNamesTheJournalUses) {
+TEST(MOVARA_LINK_TEST, all_73_functions_link_under_the_names_the_journal_uses) {
   constexpr std::size_t count = sizeof(movara_functions) / sizeof(movara_functions[0]);
   ASSERT_EQ(count, 73u);
   const std::vector<std::string>& names = mvh_function_names_get_f();
@@ -115,7 +115,7 @@ TEST(MovaraLinkTest, All73FunctionsLinkUnderTheNamesTheJournalUses) {
   }
 }
 
-TEST(MovaraLinkTest, FallibleListIsTheDocumentedOne) {
+TEST(MOVARA_LINK_TEST, fallible_list_is_the_documented_one) {
   const char* fallible[] = {
       "fm_file_create_e", "fm_file_open_f", "fm_file_read_f", "fm_file_write_f", "fm_file_position_set_e",
       "fm_file_type_and_creator_set_e", "mm_pointer_create", "anm_animation_create_f",
@@ -134,7 +134,7 @@ TEST(MovaraLinkTest, FallibleListIsTheDocumentedOne) {
   EXPECT_FALSE(mvh_function_fallible_f("no_such_function_f"));
 }
 
-TEST(MovaraLinkTest, DecoratedEntryPointNamesCarryMovarasLong) {
+TEST(MOVARA_LINK_TEST, decorated_entry_point_names_carry_movaras_long) {
 #if defined(_WIN32)
   EXPECT_STREQ(mvh_plugin_user_function_symbol_f(), "_Z23library_user_function_flPvS_S_S_S_S_S_S_");
   EXPECT_STREQ(mvh_plugin_default_function_symbol_f(), "_Z30lbf_library_function_default_flPvS_S_S_S_S_S_S_");
@@ -144,9 +144,9 @@ TEST(MovaraLinkTest, DecoratedEntryPointNamesCarryMovarasLong) {
 #endif
 }
 
-class MovaraPluginTest : public MOVARA_TEST_TYPE {};
+class MOVARA_PLUGIN_TEST : public MOVARA_TEST_TYPE {};
 
-TEST_F(MovaraPluginTest, LoadsAModuleResolvesItsEntryPointsAndItsMovaraCalls) {
+TEST_F(MOVARA_PLUGIN_TEST, loads_a_module_resolves_its_entry_points_and_its_movara_calls) {
   MVH_PLUGIN_TYPE plugin;
   std::string error;
   ASSERT_TRUE(mvh_plugin_load_f(MOVARA_PROBE_MODULE_PATH, &plugin, &error)) << error;
@@ -178,7 +178,7 @@ TEST_F(MovaraPluginTest, LoadsAModuleResolvesItsEntryPointsAndItsMovaraCalls) {
   EXPECT_EQ(plugin.main, nullptr);
 }
 
-TEST_F(MovaraPluginTest, AMissingModuleIsRefusedWithAReason) {
+TEST_F(MOVARA_PLUGIN_TEST, a_missing_module_is_refused_with_a_reason) {
   MVH_PLUGIN_TYPE plugin;
   std::string error;
   EXPECT_FALSE(mvh_plugin_load_f(path_get_f("no_such_plugin.so"), &plugin, &error));
@@ -187,7 +187,7 @@ TEST_F(MovaraPluginTest, AMissingModuleIsRefusedWithAReason) {
   EXPECT_EQ(mvh_plugin_request_f(plugin, 1), ANSWER_NOT_HANDLED);
 }
 
-TEST_F(MovaraPluginTest, AModuleWithoutMainIsRefused) {
+TEST_F(MOVARA_PLUGIN_TEST, a_module_without_main_is_refused) {
 #if defined(_WIN32)
   GTEST_SKIP() << "the host library is the module without main";
 #else

@@ -5,7 +5,7 @@
 
 namespace {
 
-class MovaraModelTest : public MOVARA_TEST_TYPE {
+class MOVARA_MODEL_TEST : public MOVARA_TEST_TYPE {
  protected:
   // A completed skeleton with the given joints, as the SEQ reader builds it.
   static void* skeleton_build_f(const char* name, const std::vector<const char*>& joints) {
@@ -24,7 +24,7 @@ class MovaraModelTest : public MOVARA_TEST_TYPE {
   }
 };
 
-TEST_F(MovaraModelTest, NewAnimationRunsAt30WithoutFigures) {
+TEST_F(MOVARA_MODEL_TEST, new_animation_runs_at_30_without_figures) {
   void* animation = anm_animation_create_f();
   ASSERT_NE(animation, failed_animation_get_f());
   ASSERT_NE(animation, nullptr);
@@ -42,7 +42,7 @@ TEST_F(MovaraModelTest, NewAnimationRunsAt30WithoutFigures) {
   EXPECT_FALSE(em_error_occurred_f());
 }
 
-TEST_F(MovaraModelTest, AnimationCreateAnswersMinusOneUnderAFault) {
+TEST_F(MOVARA_MODEL_TEST, animation_create_answers_minus_one_under_a_fault) {
   mvh_fault_call_fail("anm_animation_create_f", 1);
   EXPECT_EQ(anm_animation_create_f(), failed_animation_get_f());
   EXPECT_TRUE(em_error_occurred_f());
@@ -54,7 +54,7 @@ TEST_F(MovaraModelTest, AnimationCreateAnswersMinusOneUnderAFault) {
   EXPECT_EQ(mvh_handle_misuse_count_get_f(), 0);
 }
 
-TEST_F(MovaraModelTest, StockMaleShape) {
+TEST_F(MOVARA_MODEL_TEST, stock_male_shape) {
   void* animation = anm_animation_create_f();
   void* figure = anm_animation_figure_add_f(animation, nullptr, 1);
   ASSERT_NE(figure, nullptr);
@@ -105,9 +105,9 @@ struct JOINT_NAME_CASE_TYPE {
   short id;
 };
 
-class MovaraJointNameTest : public MovaraModelTest, public ::testing::WithParamInterface<JOINT_NAME_CASE_TYPE> {};
+class MOVARA_JOINT_NAME_TEST : public MOVARA_MODEL_TEST, public ::testing::WithParamInterface<JOINT_NAME_CASE_TYPE> {};
 
-TEST_P(MovaraJointNameTest, StockMaleJointIdByInternalOrOrdinaryName) {
+TEST_P(MOVARA_JOINT_NAME_TEST, stock_male_joint_id_by_internal_or_ordinary_name) {
   void* skeleton = mvh_stock_male_skeleton_create_f();
   EXPECT_EQ(skl_skeleton_joint_id_get_f(skeleton, text_f(GetParam().name)), GetParam().id) << GetParam().name;
   EXPECT_FALSE(em_error_occurred_f());
@@ -115,7 +115,7 @@ TEST_P(MovaraJointNameTest, StockMaleJointIdByInternalOrOrdinaryName) {
   EXPECT_EQ(mvh_skeleton_count_get_f(), 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Names, MovaraJointNameTest,
+INSTANTIATE_TEST_SUITE_P(NAMES, MOVARA_JOINT_NAME_TEST,
                          ::testing::Values(JOINT_NAME_CASE_TYPE{"hip", 0}, JOINT_NAME_CASE_TYPE{"Hip", 0},
                                            JOINT_NAME_CASE_TYPE{"abdomen", 1}, JOINT_NAME_CASE_TYPE{"Abdomen", 1},
                                            JOINT_NAME_CASE_TYPE{"lShin", 14},
@@ -125,7 +125,7 @@ INSTANTIATE_TEST_SUITE_P(Names, MovaraJointNameTest,
                                            JOINT_NAME_CASE_TYPE{"HIP", -1}, JOINT_NAME_CASE_TYPE{"", -1},
                                            JOINT_NAME_CASE_TYPE{"tail", -1}));
 
-TEST_F(MovaraModelTest, InternalNameMatchesBeforeOrdinaryName) {
+TEST_F(MOVARA_MODEL_TEST, internal_name_matches_before_ordinary_name) {
   void* skeleton = skeleton_build_f("robot", {"a", "b"});
   // Joint 1's internal name is joint 0's ordinary name.
   mvh_skeleton_internal_name_set(skeleton, 1, "a");
@@ -136,7 +136,7 @@ TEST_F(MovaraModelTest, InternalNameMatchesBeforeOrdinaryName) {
   skl_skeleton_dispose(skeleton);
 }
 
-TEST_F(MovaraModelTest, BuiltSkeletonCompletionAndPartObjects) {
+TEST_F(MOVARA_MODEL_TEST, built_skeleton_completion_and_part_objects) {
   void* skeleton = skl_skeleton_skel_create_f(text_f("robot"));
   ASSERT_NE(skeleton, nullptr);
   EXPECT_FALSE(mvh_skeleton_completed_f(skeleton));
@@ -177,7 +177,7 @@ TEST_F(MovaraModelTest, BuiltSkeletonCompletionAndPartObjects) {
   EXPECT_EQ(mvh_part_object_count_get_f(), 0);
 }
 
-TEST_F(MovaraModelTest, AFigureTakesOverItsSkeleton) {
+TEST_F(MOVARA_MODEL_TEST, a_figure_takes_over_its_skeleton) {
   void* animation = anm_animation_create_f();
   void* skeleton = skeleton_build_f("robot", {"base", "arm"});
   EXPECT_EQ(mvh_skeleton_loose_count_get_f(), 1);
@@ -194,7 +194,7 @@ TEST_F(MovaraModelTest, AFigureTakesOverItsSkeleton) {
   EXPECT_EQ(mvh_part_object_count_get_f(), 0);
 }
 
-TEST_F(MovaraModelTest, AnIncompleteSkeletonMakesNoFigure) {
+TEST_F(MOVARA_MODEL_TEST, an_incomplete_skeleton_makes_no_figure) {
   void* animation = anm_animation_create_f();
   void* skeleton = skl_skeleton_skel_create_f(text_f("robot"));
   skl_skeleton_joint_create_f(skeleton, text_f("base"));
@@ -205,7 +205,7 @@ TEST_F(MovaraModelTest, AnIncompleteSkeletonMakesNoFigure) {
   anm_animation_dispose(animation);
 }
 
-TEST_F(MovaraModelTest, SkeletonSearchFindsAHeldSkeletonAndIgnoresItself) {
+TEST_F(MOVARA_MODEL_TEST, skeleton_search_finds_a_held_skeleton_and_ignores_itself) {
   void* animation = anm_animation_create_f();
   void* held = skeleton_build_f("robot", {"base", "arm"});
   EXPECT_EQ(anm_animations_skeleton_search_f(held, animation), nullptr);  // loose: not held
@@ -239,7 +239,7 @@ TEST_F(MovaraModelTest, SkeletonSearchFindsAHeldSkeletonAndIgnoresItself) {
   EXPECT_EQ(mvh_skeleton_loose_count_get_f(), 0);
 }
 
-TEST_F(MovaraModelTest, ASharedSkeletonGoesWithItsLastFigure) {
+TEST_F(MOVARA_MODEL_TEST, a_shared_skeleton_goes_with_its_last_figure) {
   void* first = anm_animation_create_f();
   void* second = anm_animation_create_f();
   void* skeleton = skeleton_build_f("robot", {"base"});
@@ -252,7 +252,7 @@ TEST_F(MovaraModelTest, ASharedSkeletonGoesWithItsLastFigure) {
   EXPECT_FALSE(mvh_skeleton_live_f(skeleton));
 }
 
-TEST_F(MovaraModelTest, LibrarySkeletonOutlivesItsFigures) {
+TEST_F(MOVARA_MODEL_TEST, library_skeleton_outlives_its_figures) {
   void* skeleton = skeleton_build_f("robot", {"base"});
   mvh_skeleton_library_add(skeleton);
   void* animation = anm_animation_create_f();
@@ -265,7 +265,7 @@ TEST_F(MovaraModelTest, LibrarySkeletonOutlivesItsFigures) {
   EXPECT_EQ(mvh_skeleton_count_get_f(), 0);
 }
 
-TEST_F(MovaraModelTest, TheLibraryCompletesWhatItTakes) {
+TEST_F(MOVARA_MODEL_TEST, the_library_completes_what_it_takes) {
   void* skeleton = skl_skeleton_skel_create_f(text_f("robot"));
   skl_skeleton_joint_create_f(skeleton, text_f("base"));
   mvh_skeleton_library_add(skeleton);
@@ -275,7 +275,7 @@ TEST_F(MovaraModelTest, TheLibraryCompletesWhatItTakes) {
   EXPECT_FALSE(em_error_occurred_f());
 }
 
-TEST_F(MovaraModelTest, PinToFloorAndOffsets) {
+TEST_F(MOVARA_MODEL_TEST, pin_to_floor_and_offsets) {
   void* animation = anm_animation_create_f();
   void* skeleton = skeleton_build_f("robot", {"base", "arm"});
   mvh_skeleton_joint_offset_set(skeleton, 1, coord3{1.0f, 2.0f, 3.0f});
@@ -295,7 +295,7 @@ TEST_F(MovaraModelTest, PinToFloorAndOffsets) {
   EXPECT_TRUE(em_error_occurred_f());
 }
 
-TEST_F(MovaraModelTest, HandlesThatAreNotLiveAreErrors) {
+TEST_F(MOVARA_MODEL_TEST, handles_that_are_not_live_are_errors) {
   int not_a_handle = 0;
   EXPECT_EQ(fig_figure_get_skel(&not_a_handle), nullptr);
   EXPECT_TRUE(em_error_occurred_f());
@@ -309,7 +309,7 @@ TEST_F(MovaraModelTest, HandlesThatAreNotLiveAreErrors) {
   EXPECT_EQ(mvh_handle_misuse_count_get_f(), 3);
 }
 
-TEST_F(MovaraModelTest, CountersAreBackToZeroAfterDispose) {
+TEST_F(MOVARA_MODEL_TEST, counters_are_back_to_zero_after_dispose) {
   void* animation = anm_animation_create_f();
   anm_animation_figure_add_f(animation, nullptr, 1);
   anm_animation_figure_add_f(animation, skeleton_build_f("robot", {"a", "b", "c"}), 1);

@@ -6,7 +6,7 @@
 
 namespace {
 
-class MovaraStringsTest : public MOVARA_TEST_TYPE {};
+class MOVARA_STRINGS_TEST : public MOVARA_TEST_TYPE {};
 
 // One Movara long through one format: cases differ only in data.
 struct LONG_FORMAT_CASE_TYPE {
@@ -15,10 +15,10 @@ struct LONG_FORMAT_CASE_TYPE {
   const char* expected;
 };
 
-class MovaraLongFormatTest : public MOVARA_TEST_TYPE,
+class MOVARA_LONG_FORMAT_TEST : public MOVARA_TEST_TYPE,
                              public ::testing::WithParamInterface<LONG_FORMAT_CASE_TYPE> {};
 
-TEST_P(MovaraLongFormatTest, PercentLReadsA32BitMovaraLong) {
+TEST_P(MOVARA_LONG_FORMAT_TEST, percent_l_reads_a_32_bit_movara_long) {
   const LONG_FORMAT_CASE_TYPE& c = GetParam();
   char buffer[256];
   std::memset(buffer, 'Z', sizeof(buffer));
@@ -27,7 +27,7 @@ TEST_P(MovaraLongFormatTest, PercentLReadsA32BitMovaraLong) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Formats, MovaraLongFormatTest,
+    FORMATS, MOVARA_LONG_FORMAT_TEST,
     ::testing::Values(LONG_FORMAT_CASE_TYPE{"%ld", 0, "0"}, LONG_FORMAT_CASE_TYPE{"%ld", 42, "42"},
                       LONG_FORMAT_CASE_TYPE{"%ld", -1, "-1"}, LONG_FORMAT_CASE_TYPE{"%ld", -42, "-42"},
                       LONG_FORMAT_CASE_TYPE{"%ld", INT32_MAX, "2147483647"},
@@ -42,7 +42,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LONG_FORMAT_CASE_TYPE{"figure %ld", 11, "figure 11"},
                       LONG_FORMAT_CASE_TYPE{"%d", -3, "-3"}, LONG_FORMAT_CASE_TYPE{"no conversion", 0, "no conversion"}));
 
-TEST_F(MovaraStringsTest, PerFigureNameFormat) {
+TEST_F(MOVARA_STRINGS_TEST, per_figure_name_format) {
   char buffer[256];
   for (MOVARA_LONG_TYPE index : {0, 1, 9, 10, 11}) {
     st_nprintf_f(buffer, 256, text_f("%s_%ld.%s"), "walk", index, "seq");
@@ -60,7 +60,7 @@ TEST_F(MovaraStringsTest, PerFigureNameFormat) {
   EXPECT_STREQ(buffer, "1.50 q");
 }
 
-TEST_F(MovaraStringsTest, FormattingIsBoundedBySize) {
+TEST_F(MOVARA_STRINGS_TEST, formatting_is_bounded_by_size) {
   char buffer[16];
   std::memset(buffer, 'Z', sizeof(buffer));
   st_nprintf_f(buffer, 8, text_f("%s_%ld.%s"), "walking", 12, "seq");
@@ -77,7 +77,7 @@ TEST_F(MovaraStringsTest, FormattingIsBoundedBySize) {
   EXPECT_STREQ(buffer, "cut %");
 }
 
-TEST_F(MovaraStringsTest, CopyIsBoundedAndAlwaysTerminated) {
+TEST_F(MOVARA_STRINGS_TEST, copy_is_bounded_and_always_terminated) {
   char buffer[8];
   std::memset(buffer, 'Z', sizeof(buffer));
   EXPECT_EQ(st_str_copy_f(buffer, text_f("seq"), 256), buffer);
@@ -93,7 +93,7 @@ TEST_F(MovaraStringsTest, CopyIsBoundedAndAlwaysTerminated) {
   EXPECT_STREQ(buffer, "");
 }
 
-TEST_F(MovaraStringsTest, EqualityAndLength) {
+TEST_F(MOVARA_STRINGS_TEST, equality_and_length) {
   EXPECT_TRUE(st_str_equal_f(text_f("male"), text_f("male")));
   EXPECT_FALSE(st_str_equal_f(text_f("male"), text_f("Male")));
   EXPECT_FALSE(st_str_equal_f(text_f("male"), text_f("males")));
@@ -104,7 +104,7 @@ TEST_F(MovaraStringsTest, EqualityAndLength) {
   EXPECT_EQ(st_str_length_get_f(text_f(long_text.c_str())), 32767);
 }
 
-TEST_F(MovaraStringsTest, BlocksAreZeroFilledAndLedgered) {
+TEST_F(MOVARA_STRINGS_TEST, blocks_are_zero_filled_and_ledgered) {
   char* first = mm_pointer_create(100);
   ASSERT_NE(first, nullptr);
   for (int i = 0; i < 100; ++i) EXPECT_EQ(first[i], 0);
@@ -132,22 +132,22 @@ struct BAD_SIZE_CASE_TYPE {
   const char* message;
 };
 
-class MovaraBadBlockTest : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<BAD_SIZE_CASE_TYPE> {};
+class MOVARA_BAD_BLOCK_TEST : public MOVARA_TEST_TYPE, public ::testing::WithParamInterface<BAD_SIZE_CASE_TYPE> {};
 
-TEST_P(MovaraBadBlockTest, NoBlockForASizeOfZeroOrLess) {
+TEST_P(MOVARA_BAD_BLOCK_TEST, no_block_for_a_size_of_zero_or_less) {
   EXPECT_EQ(mm_pointer_create(GetParam().size), nullptr);
   EXPECT_TRUE(em_error_occurred_f());
   EXPECT_EQ(mvh_error_message_get_f(), GetParam().message);
   EXPECT_EQ(mvh_live_block_count_get_f(), blocks_at_start_);
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, MovaraBadBlockTest,
+INSTANTIATE_TEST_SUITE_P(SIZES, MOVARA_BAD_BLOCK_TEST,
                          ::testing::Values(BAD_SIZE_CASE_TYPE{0, "cannot allocate a block of 0 bytes"},
                                            BAD_SIZE_CASE_TYPE{-1, "cannot allocate a block of -1 bytes"},
                                            BAD_SIZE_CASE_TYPE{INT32_MIN,
                                                               "cannot allocate a block of -2147483648 bytes"}));
 
-TEST_F(MovaraStringsTest, AllocationBeyondTheMemoryLimitFailsLikeAShortage) {
+TEST_F(MOVARA_STRINGS_TEST, allocation_beyond_the_memory_limit_fails_like_a_shortage) {
   mvh_memory_limit_set(1000);
   char* block = mm_pointer_create(600);
   ASSERT_NE(block, nullptr);
@@ -162,7 +162,7 @@ TEST_F(MovaraStringsTest, AllocationBeyondTheMemoryLimitFailsLikeAShortage) {
   EXPECT_FALSE(em_error_occurred_f());
 }
 
-TEST_F(MovaraStringsTest, ResetKeepsCountingBlocksThatAreStillLive) {
+TEST_F(MOVARA_STRINGS_TEST, reset_keeps_counting_blocks_that_are_still_live) {
   char* block = mm_pointer_create(10);
   mvh_reset();
   EXPECT_EQ(mvh_live_block_count_get_f(), blocks_at_start_ + 1);
