@@ -238,99 +238,101 @@ void seq_file_write(FM_FILE_IDENTIFIER_TYPE* file_identifier, void* animation,
   fm_file_close(file);
 }
 
-void seq_orientation_track_write(MOVARA_LONG_TYPE file, void* figure, short joint,
-                                 MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame,
-                                 float frame_rate, bool* written) {
+namespace {
+
+// The loop every track writer shares. One key buffer sized for a key at every
+// frame of the range; for each frame, in ascending order: a progress step
+// when `progress` is set, the error test, then key_put(frame, frame number,
+// record), which answers whether the frame holds a key and, when it does, has
+// filled the record (converted to file order). When the loop ends the track
+// is written with its header and *written set; a track without a buffer, or
+// one that stops on an error, writes nothing and leaves *written false.
+template <typename KEY_PUT_TYPE>
+void key_track_write(MOVARA_LONG_TYPE file, MOVARA_LONG_TYPE start_frame,
+                     MOVARA_LONG_TYPE end_frame, float frame_rate, MOVARA_LONG_TYPE value_size,
+                     MOVARA_LONG_TYPE record_size, bool progress, KEY_PUT_TYPE key_put,
+                     bool* written) {
   *written = false;
   const std::int64_t frame_count = range_frame_count_get_f(start_frame, end_frame);
-  KEY_BUFFER_TYPE buffer(static_cast<MOVARA_LONG_TYPE>(frame_count * SEQ_QUATERNION_RECORD_SIZE));
+  KEY_BUFFER_TYPE buffer(static_cast<MOVARA_LONG_TYPE>(frame_count * record_size));
   if (buffer.block_get_f() == nullptr) {
     return;
   }
   MOVARA_LONG_TYPE key_count = 0;
   for (std::int64_t frame = start_frame; frame <= end_frame; ++frame) {
-    const MOVARA_LONG_TYPE movara_frame = static_cast<MOVARA_LONG_TYPE>(frame);
-    if (joint == 0) {
+    if (progress) {
       (void)stw_status_progress_increment_e(PROGRESS_STEP);
     }
     if (em_error_occurred_f() != 0) {
       return;
     }
-    if (fgf_frame_joint_orientation_key_f(figure, movara_frame, joint, FGF_ORIENTATION_FLAG) ==
-        0) {
-      continue;
+    char* const record = key_record_get_f(buffer.block_get_f(), key_count, record_size);
+    if (key_put(static_cast<MOVARA_LONG_TYPE>(frame),
+                seq_frame_number_get_f(frame, start_frame, frame_rate), record)) {
+      ++key_count;
     }
-    quaternion orientation = {1.0f, 0.0f, 0.0f, 0.0f};
-    fgf_frame_joint_orientation_get(figure, movara_frame, joint, &orientation,
-                                    FGF_ORIENTATION_FLAG);
-    quaternion_record_put(
-        key_record_get_f(buffer.block_get_f(), key_count, SEQ_QUATERNION_RECORD_SIZE),
-        seq_frame_number_get_f(frame, start_frame, frame_rate), orientation);
-    ++key_count;
   }
-  key_track_emit(file, buffer.block_get_f(), key_count, SEQ_QUATERNION_VALUE_SIZE,
-                 SEQ_QUATERNION_RECORD_SIZE);
+  key_track_emit(file, buffer.block_get_f(), key_count, value_size, record_size);
   *written = true;
+}
+
+}  // namespace
+
+void seq_orientation_track_write(MOVARA_LONG_TYPE file, void* figure, short joint,
+                                 MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame,
+                                 float frame_rate, bool* written) {
+  // Only joint 0's track advances the progress: one step per frame of the range.
+  key_track_write(
+      file, start_frame, end_frame, frame_rate, SEQ_QUATERNION_VALUE_SIZE,
+      SEQ_QUATERNION_RECORD_SIZE, joint == 0,
+      [figure, joint](MOVARA_LONG_TYPE frame, std::int32_t frame_number, char* record) {
+        if (fgf_frame_joint_orientation_key_f(figure, frame, joint, FGF_ORIENTATION_FLAG) == 0) {
+          return false;
+        }
+        quaternion orientation = {1.0f, 0.0f, 0.0f, 0.0f};
+        fgf_frame_joint_orientation_get(figure, frame, joint, &orientation, FGF_ORIENTATION_FLAG);
+        quaternion_record_put(record, frame_number, orientation);
+        return true;
+      },
+      written);
 }
 
 void seq_translation_track_write(MOVARA_LONG_TYPE file, void* figure,
                                  MOVARA_LONG_TYPE start_frame, MOVARA_LONG_TYPE end_frame,
                                  float frame_rate, MOVARA_LONG_TYPE channel, bool* written) {
-  *written = false;
-  void* skeleton = fig_figure_get_skel(figure);
-  const std::int64_t frame_count = range_frame_count_get_f(start_frame, end_frame);
-  KEY_BUFFER_TYPE buffer(static_cast<MOVARA_LONG_TYPE>(frame_count * SEQ_FLOAT_RECORD_SIZE));
-  if (buffer.block_get_f() == nullptr) {
-    return;
-  }
-  MOVARA_LONG_TYPE key_count = 0;
-  for (std::int64_t frame = start_frame; frame <= end_frame; ++frame) {
-    const MOVARA_LONG_TYPE movara_frame = static_cast<MOVARA_LONG_TYPE>(frame);
-    if (em_error_occurred_f() != 0) {
-      return;
-    }
-    if (fgf_frame_value_key_f(figure, movara_frame, channel) == 0) {
-      continue;
-    }
-    float value = fgf_frame_value_get_f(figure, movara_frame, channel);
-    if (channel == CHANNEL_TRANSLATION_Y) {
-      value = value - vertical_reference_get_f(figure, skeleton);
-    }
-    float_record_put(key_record_get_f(buffer.block_get_f(), key_count, SEQ_FLOAT_RECORD_SIZE),
-                     seq_frame_number_get_f(frame, start_frame, frame_rate), value);
-    ++key_count;
-  }
-  key_track_emit(file, buffer.block_get_f(), key_count, SEQ_FLOAT_VALUE_SIZE,
-                 SEQ_FLOAT_RECORD_SIZE);
-  *written = true;
+  void* const skeleton = fig_figure_get_skel(figure);
+  key_track_write(
+      file, start_frame, end_frame, frame_rate, SEQ_FLOAT_VALUE_SIZE, SEQ_FLOAT_RECORD_SIZE,
+      false,
+      [figure, skeleton, channel](MOVARA_LONG_TYPE frame, std::int32_t frame_number,
+                                  char* record) {
+        if (fgf_frame_value_key_f(figure, frame, channel) == 0) {
+          return false;
+        }
+        float value = fgf_frame_value_get_f(figure, frame, channel);
+        if (channel == CHANNEL_TRANSLATION_Y) {
+          value = value - vertical_reference_get_f(figure, skeleton);
+        }
+        float_record_put(record, frame_number, value);
+        return true;
+      },
+      written);
 }
 
 void seq_heading_track_write(MOVARA_LONG_TYPE file, void* figure, MOVARA_LONG_TYPE start_frame,
                              MOVARA_LONG_TYPE end_frame, float frame_rate, bool* written) {
-  *written = false;
-  const std::int64_t frame_count = range_frame_count_get_f(start_frame, end_frame);
-  KEY_BUFFER_TYPE buffer(static_cast<MOVARA_LONG_TYPE>(frame_count * SEQ_QUATERNION_RECORD_SIZE));
-  if (buffer.block_get_f() == nullptr) {
-    return;
-  }
-  MOVARA_LONG_TYPE key_count = 0;
-  for (std::int64_t frame = start_frame; frame <= end_frame; ++frame) {
-    const MOVARA_LONG_TYPE movara_frame = static_cast<MOVARA_LONG_TYPE>(frame);
-    if (em_error_occurred_f() != 0) {
-      return;
-    }
-    if (fgf_frame_value_key_f(figure, movara_frame, CHANNEL_HEADING) == 0) {
-      continue;
-    }
-    coord3 angles = {0.0f, fgf_frame_value_get_f(figure, movara_frame, CHANNEL_HEADING), 0.0f};
-    quaternion heading = {1.0f, 0.0f, 0.0f, 0.0f};
-    qt_angles_to_quat(&heading, &angles, ANGLE_ORDER_YXZ);
-    quaternion_record_put(
-        key_record_get_f(buffer.block_get_f(), key_count, SEQ_QUATERNION_RECORD_SIZE),
-        seq_frame_number_get_f(frame, start_frame, frame_rate), heading);
-    ++key_count;
-  }
-  key_track_emit(file, buffer.block_get_f(), key_count, SEQ_QUATERNION_VALUE_SIZE,
-                 SEQ_QUATERNION_RECORD_SIZE);
-  *written = true;
+  key_track_write(
+      file, start_frame, end_frame, frame_rate, SEQ_QUATERNION_VALUE_SIZE,
+      SEQ_QUATERNION_RECORD_SIZE, false,
+      [figure](MOVARA_LONG_TYPE frame, std::int32_t frame_number, char* record) {
+        if (fgf_frame_value_key_f(figure, frame, CHANNEL_HEADING) == 0) {
+          return false;
+        }
+        coord3 angles = {0.0f, fgf_frame_value_get_f(figure, frame, CHANNEL_HEADING), 0.0f};
+        quaternion heading = {1.0f, 0.0f, 0.0f, 0.0f};
+        qt_angles_to_quat(&heading, &angles, ANGLE_ORDER_YXZ);
+        quaternion_record_put(record, frame_number, heading);
+        return true;
+      },
+      written);
 }

@@ -102,26 +102,6 @@ quaternion heading_quaternion_get_f(float degrees) {
   return q;
 }
 
-SEQ_BYTES_TYPE seq_header_get_f(std::uint16_t frame_count, std::int32_t joint_count,
-                                const std::string& skeleton_name, const std::string& root_name,
-                                bool complete) {
-  SEQ_BYTES_TYPE bytes;
-  bytes.u32(complete ? 0x7F7F7F7Au : 0u)
-      .u16(frame_count)
-      .i32(joint_count)
-      .text(skeleton_name)
-      .text(root_name);
-  return bytes;
-}
-
-SEQ_BYTES_TYPE& seq_root_tracks_append(SEQ_BYTES_TYPE& bytes,
-                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& x,
-                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& y,
-                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& z,
-                                       const std::vector<SEQ_QUATERNION_KEY_TYPE>& heading) {
-  return bytes.i32(4).track_float(x).track_float(y).track_float(z).track_quaternion(heading);
-}
-
 SEQ_QUATERNION_KEY_TYPE quaternion_key_get_f(std::int32_t frame_number, const quaternion& q) {
   return {frame_number, {q.w, q.x, q.y, q.z}};
 }

@@ -51,17 +51,6 @@ quaternion quaternion_make_f(float w, float x, float y, float z);
 // The quaternion Movara builds for a heading of `degrees` (angles (0, h, 0), order 12).
 quaternion heading_quaternion_get_f(float degrees);
 
-// Expected bytes: the header up to the root joint name, with the magic or the
-// placeholder in front.
-SEQ_BYTES_TYPE seq_header_get_f(std::uint16_t frame_count, std::int32_t joint_count,
-                                const std::string& skeleton_name, const std::string& root_name,
-                                bool complete = true);
-// The track count and the four root tracks.
-SEQ_BYTES_TYPE& seq_root_tracks_append(SEQ_BYTES_TYPE& bytes,
-                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& x = {},
-                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& y = {},
-                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& z = {},
-                                       const std::vector<SEQ_QUATERNION_KEY_TYPE>& heading = {});
 SEQ_QUATERNION_KEY_TYPE quaternion_key_get_f(std::int32_t frame_number, const quaternion& q);
 
 // The name of a parameterised case: its `label` member.

@@ -21,17 +21,6 @@ std::string fixture_write_f(const std::string& file_name, const SEQ_BYTES_TYPE& 
 // An identifier for a path (asserts that it fits).
 FM_FILE_IDENTIFIER_TYPE identifier_make_f(const std::string& path);
 
-// The fixed part of a file up to and including the root joint name.
-SEQ_BYTES_TYPE seq_header_get_f(std::uint16_t frame_count, std::int32_t joint_count,
-                                const std::string& skeleton_name,
-                                const std::string& root_name = "root");
-// The track count and four root tracks.
-SEQ_BYTES_TYPE& seq_root_tracks_append(SEQ_BYTES_TYPE& bytes,
-                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& x = {},
-                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& y = {},
-                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& z = {},
-                                       const std::vector<SEQ_QUATERNION_KEY_TYPE>& heading = {});
-
 // Quaternion key with components w, x, y, z.
 SEQ_QUATERNION_KEY_TYPE quaternion_key_get_f(std::int32_t frame_number, float w, float x, float y,
                                              float z);

@@ -90,6 +90,22 @@ bool SEQ_BYTES_TYPE::file_write_f(const std::string& path) const {
   return static_cast<bool>(out);
 }
 
+SEQ_BYTES_TYPE seq_header_get_f(std::uint16_t frame_count, std::int32_t joint_count,
+                                const std::string& skeleton_name, const std::string& root_name,
+                                bool complete) {
+  SEQ_BYTES_TYPE bytes;
+  bytes.u32(complete ? 0x7F7F7F7Au : 0u).u16(frame_count).i32(joint_count).text(skeleton_name).text(root_name);
+  return bytes;
+}
+
+SEQ_BYTES_TYPE& seq_root_tracks_append(SEQ_BYTES_TYPE& bytes,
+                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& x,
+                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& y,
+                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& z,
+                                       const std::vector<SEQ_QUATERNION_KEY_TYPE>& heading) {
+  return bytes.i32(4).track_float(x).track_float(y).track_float(z).track_quaternion(heading);
+}
+
 std::vector<std::uint8_t> file_bytes_read_f(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

@@ -51,6 +51,18 @@ class SEQ_BYTES_TYPE {
   std::vector<std::uint8_t> bytes_;
 };
 
+// The header of a SEQ file up to the root joint name, with the magic (or,
+// for an unfinished file, the zero placeholder) in front.
+SEQ_BYTES_TYPE seq_header_get_f(std::uint16_t frame_count, std::int32_t joint_count,
+                                const std::string& skeleton_name,
+                                const std::string& root_name = "root", bool complete = true);
+// Appends the track count 4 and the four root tracks: x, y, z, heading.
+SEQ_BYTES_TYPE& seq_root_tracks_append(SEQ_BYTES_TYPE& bytes,
+                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& x = {},
+                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& y = {},
+                                       const std::vector<SEQ_FLOAT_KEY_TYPE>& z = {},
+                                       const std::vector<SEQ_QUATERNION_KEY_TYPE>& heading = {});
+
 // Reads a whole file; empty when it cannot be read.
 std::vector<std::uint8_t> file_bytes_read_f(const std::string& path);
 
