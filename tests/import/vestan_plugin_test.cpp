@@ -362,14 +362,21 @@ TEST_F(VESTAN_TEST, new_skeleton_has_a_unit_cube_per_joint_and_is_not_pinned) {
   resources_released_expect(1);
 }
 
-TEST_F(VESTAN_TEST, held_skeleton_found_by_search_replaces_the_new_one_and_pins_the_figure) {
-  void* held = skl_skeleton_skel_create_f(const_cast<char*>("robot"));
+// Puts a completed skeleton "robot" (base, arm, hand; root 12.5 above the
+// floor) into Movara's skeleton library, where an import's search finds it.
+void held_robot_skeleton_add(void** held) {
+  *held = skl_skeleton_skel_create_f(const_cast<char*>("robot"));
   for (const char* name : {"base", "arm", "hand"}) {
-    ASSERT_NE(skl_skeleton_joint_create_f(held, const_cast<char*>(name)), -1);
+    ASSERT_NE(skl_skeleton_joint_create_f(*held, const_cast<char*>(name)), -1);
   }
-  ASSERT_NE(skl_skeleton_skel_completed_f(held, const_cast<char*>("")), 0);
-  mvh_skeleton_joint_offset_set(held, 0, coord3{0.0f, 12.5f, 0.0f});
-  mvh_skeleton_library_add(held);
+  ASSERT_NE(skl_skeleton_skel_completed_f(*held, const_cast<char*>("")), 0);
+  mvh_skeleton_joint_offset_set(*held, 0, coord3{0.0f, 12.5f, 0.0f});
+  mvh_skeleton_library_add(*held);
+}
+
+TEST_F(VESTAN_TEST, held_skeleton_found_by_search_replaces_the_new_one_and_pins_the_figure) {
+  void* held = nullptr;
+  ASSERT_NO_FATAL_FAILURE(held_robot_skeleton_add(&held));
   void* animation = nullptr;
   ASSERT_EQ(import_bytes_f(seq_robot_file_get_f(), &animation), 0);
   void* figure = figure_get_f(animation);
@@ -572,13 +579,8 @@ TEST_F(VESTAN_TEST, floor_adjustment_moves_channel_2_of_a_pinned_figure_only) {
 }
 
 TEST_F(VESTAN_TEST, floor_adjustment_of_a_held_skeleton_starts_from_its_root_height) {
-  void* held = skl_skeleton_skel_create_f(const_cast<char*>("robot"));
-  for (const char* name : {"base", "arm", "hand"}) {
-    ASSERT_NE(skl_skeleton_joint_create_f(held, const_cast<char*>(name)), -1);
-  }
-  ASSERT_NE(skl_skeleton_skel_completed_f(held, const_cast<char*>("")), 0);
-  mvh_skeleton_joint_offset_set(held, 0, coord3{0.0f, 12.5f, 0.0f});
-  mvh_skeleton_library_add(held);
+  void* held = nullptr;
+  ASSERT_NO_FATAL_FAILURE(held_robot_skeleton_add(&held));
   void* animation = nullptr;
   ASSERT_EQ(import_bytes_f(seq_robot_file_get_f(), &animation), 0);
   const std::vector<MVH_VALUE_KEY_TYPE> heights =
