@@ -10,6 +10,7 @@
 #include <sstream>
 #include <system_error>
 
+#include "cli_platform.h"
 #include "seq_format.h"
 
 namespace {
@@ -316,16 +317,10 @@ CLI_SEQ_WALK_TYPE cli_seq_walk_f(const std::vector<std::uint8_t>& bytes) {
 }
 
 bool cli_seq_file_walk_f(const std::string& path, CLI_SEQ_WALK_TYPE* walk, std::string* error) {
+  if (!cli_input_file_check_f(path, error)) {
+    return false;
+  }
   std::error_code status_error;
-  const std::filesystem::file_status status = std::filesystem::status(path, status_error);
-  if (!std::filesystem::exists(status)) {
-    *error = "no such file";
-    return false;
-  }
-  if (std::filesystem::is_directory(status)) {
-    *error = "is a folder, not a file";
-    return false;
-  }
   const std::uintmax_t size = std::filesystem::file_size(path, status_error);
   if (status_error) {
     *error = "cannot tell the file's size (" + status_error.message() + ")";

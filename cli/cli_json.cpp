@@ -525,14 +525,7 @@ std::string cli_json_text_get_f(const ordered_json& document) {
 
 bool cli_animation_json_file_read_f(const std::string& path, CLI_ANIMATION_TYPE* animation,
                                     std::string* error) {
-  std::error_code status_error;
-  const std::filesystem::file_status status = std::filesystem::status(path, status_error);
-  if (!std::filesystem::exists(status)) {
-    *error = "no such file";
-    return false;
-  }
-  if (std::filesystem::is_directory(status)) {
-    *error = "is a folder, not a file";
+  if (!cli_input_file_check_f(path, error)) {
     return false;
   }
   std::ifstream stream(path, std::ios::binary);

@@ -54,3 +54,17 @@ std::string cli_plugin_file_name_get_f(const std::string& name) {
   return name + ".so";
 #endif
 }
+
+bool cli_input_file_check_f(const std::string& path, std::string* error) {
+  std::error_code status_error;
+  const std::filesystem::file_status status = std::filesystem::status(path, status_error);
+  if (!std::filesystem::exists(status)) {
+    *error = "no such file";
+    return false;
+  }
+  if (std::filesystem::is_directory(status)) {
+    *error = "is a folder, not a file";
+    return false;
+  }
+  return true;
+}

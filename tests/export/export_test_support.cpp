@@ -113,15 +113,6 @@ void file_bytes_expect(const std::string& path, const SEQ_BYTES_TYPE& expected) 
       << "\n expected: " << bytes_hex_get_f(expected.bytes_get_f());
 }
 
-std::vector<std::string> journal_filtered_get_f(const std::vector<std::string>& names) {
-  std::vector<std::string> filtered;
-  for (const std::string& entry : mvh_journal_get_f()) {
-    if (std::find(names.begin(), names.end(), entry) != names.end()) {
-      filtered.push_back(entry);
-    }
-  }
-  return filtered;
-}
 
 void resources_released_expect() {
   EXPECT_EQ(mvh_open_file_count_get_f(), 0);

@@ -11,6 +11,7 @@
 
 #include "movara_api.h"
 #include "movara_host.h"
+#include "movara_journal.h"
 #include "seq_bytes.h"
 
 // A fresh Movara with Orlune loaded, and a scratch folder of the test's own
@@ -62,8 +63,6 @@ std::string case_label_get_f(const ::testing::TestParamInfo<CASE_TYPE>& test_cas
 // Compares a written file with the expected bytes, showing both in hex.
 void file_bytes_expect(const std::string& path, const SEQ_BYTES_TYPE& expected);
 
-// The journal entries that are one of the given names, in order.
-std::vector<std::string> journal_filtered_get_f(const std::vector<std::string>& names);
 
 // Nothing Movara lent to the export is still held: no open file, a closed
 // status window, no live memory block and no block misuse.

@@ -64,15 +64,6 @@ long journal_count_get_f(const std::string& function) {
   return static_cast<long>(std::count(journal.begin(), journal.end(), function));
 }
 
-std::vector<std::string> journal_filtered_get_f(const std::vector<std::string>& names) {
-  std::vector<std::string> filtered;
-  for (const std::string& entry : mvh_journal_get_f()) {
-    if (std::find(names.begin(), names.end(), entry) != names.end()) {
-      filtered.push_back(entry);
-    }
-  }
-  return filtered;
-}
 
 void resources_released_expect(long animations, bool status_misuse_allowed) {
   EXPECT_EQ(mvh_open_file_count_get_f(), 0) << "open files";

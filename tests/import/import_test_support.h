@@ -9,6 +9,7 @@
 
 #include "movara_api.h"
 #include "movara_host.h"
+#include "movara_journal.h"
 #include "seq_bytes.h"
 
 // Movara's "no animation".
@@ -34,8 +35,6 @@ SEQ_BYTES_TYPE seq_robot_file_get_f();
 
 // Number of calls of a Movara function in the journal.
 long journal_count_get_f(const std::string& function);
-// The journal entries that are one of the given names, in order.
-std::vector<std::string> journal_filtered_get_f(const std::vector<std::string>& names);
 
 // Everything Movara lent for one request is back: no open file, no open
 // status window, no live memory block, no misuse, no loose skeleton, and
