@@ -155,20 +155,13 @@ quaternion normalised_get_f(double w, double x, double y, double z) {
 quaternion orientation_read_f(const FIGURE_TYPE* figure, std::int32_t frame, short joint) {
   const TRACK_TYPE<quaternion>& track = figure->orientations[static_cast<std::size_t>(joint)];
   if (frame < 0 || track.keys.empty()) return identity_get_f();
-  if (frame <= track.keys.front().frame) return track.keys.front().value;
-  if (frame >= track.keys.back().frame) return track.keys.back().value;
-  std::size_t at = track.lower_bound_get_f(frame);
-  if (track.keys[at].frame == frame) return track.keys[at].value;
-  const auto& before = track.keys[at - 1];
-  const auto& after = track.keys[at];
-  double t = (static_cast<double>(frame) - before.frame) / (static_cast<double>(after.frame) - before.frame);
-  const quaternion& a = before.value;
-  quaternion b = after.value;
-  double dot = static_cast<double>(a.w) * b.w + static_cast<double>(a.x) * b.x +
-               static_cast<double>(a.y) * b.y + static_cast<double>(a.z) * b.z;
-  double sign = dot < 0.0 ? -1.0 : 1.0;  // the shorter way round
-  return normalised_get_f(a.w + (sign * b.w - a.w) * t, a.x + (sign * b.x - a.x) * t,
-                          a.y + (sign * b.y - a.y) * t, a.z + (sign * b.z - a.z) * t);
+  return track.sample_f(frame, [](const quaternion& a, const quaternion& b, double t) {
+    double dot = static_cast<double>(a.w) * b.w + static_cast<double>(a.x) * b.x +
+                 static_cast<double>(a.y) * b.y + static_cast<double>(a.z) * b.z;
+    double sign = dot < 0.0 ? -1.0 : 1.0;  // the shorter way round
+    return normalised_get_f(a.w + (sign * b.w - a.w) * t, a.x + (sign * b.x - a.x) * t,
+                            a.y + (sign * b.y - a.y) * t, a.z + (sign * b.z - a.z) * t);
+  });
 }
 
 float base_value_get_f(const FIGURE_TYPE* figure, std::int32_t channel) {
@@ -189,14 +182,9 @@ float value_read_f(const FIGURE_TYPE* figure, std::int32_t frame, std::int32_t c
   auto found = figure->channels.find(channel);
   if (found == figure->channels.end() || found->second.keys.empty()) return base_value_get_f(figure, channel);
   const TRACK_TYPE<float>& track = found->second;
-  if (frame <= track.keys.front().frame) return track.keys.front().value;
-  if (frame >= track.keys.back().frame) return track.keys.back().value;
-  std::size_t at = track.lower_bound_get_f(frame);
-  if (track.keys[at].frame == frame) return track.keys[at].value;
-  const auto& before = track.keys[at - 1];
-  const auto& after = track.keys[at];
-  double t = (static_cast<double>(frame) - before.frame) / (static_cast<double>(after.frame) - before.frame);
-  return static_cast<float>(before.value + (static_cast<double>(after.value) - before.value) * t);
+  return track.sample_f(frame, [](float before, float after, double t) {
+    return static_cast<float>(before + (static_cast<double>(after) - before) * t);
+  });
 }
 
 }  // namespace

@@ -143,6 +143,21 @@ struct TRACK_TYPE {
       keys.insert(keys.begin() + static_cast<std::ptrdiff_t>(at), KEY_TYPE{frame, value});
     }
   }
+  // The track's value at `frame` (the track holds at least one key): the
+  // first or last key outside them, a key's own value on its frame, and
+  // between two keys blend(before, after, t) with t in (0, 1).
+  template <typename BLEND_TYPE>
+  VALUE sample_f(std::int32_t frame, BLEND_TYPE blend) const {
+    if (frame <= keys.front().frame) return keys.front().value;
+    if (frame >= keys.back().frame) return keys.back().value;
+    const std::size_t at = lower_bound_get_f(frame);
+    if (keys[at].frame == frame) return keys[at].value;
+    const KEY_TYPE& before = keys[at - 1];
+    const KEY_TYPE& after = keys[at];
+    const double t = (static_cast<double>(frame) - before.frame) /
+                     (static_cast<double>(after.frame) - before.frame);
+    return blend(before.value, after.value, t);
+  }
   bool key_f(std::int32_t frame) const {
     if (keys.empty() || frame > keys.back().frame || frame < keys.front().frame) return false;
     std::size_t at = lower_bound_get_f(frame);
